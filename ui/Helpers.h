@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <type_traits>
+#include <utility>
+
+class QApplication;
+
+// Answer page of the practice and exam windows for a question type: 61 single choice (page 0),
+// 65 multiple choice (page 1), 66 choice of several options (page 5); 99 for every other type.
+int AnswerPageForType(int typeId);
+
+// Puts w in the middle of the available area of the primary screen.
+void CentreOnDesktop(QWidget* w);
+
+// The one cursor shape shown over the whole program. Qt::ArrowCursor means no override at all,
+// so that each widget's own cursor shows again.
+void SetScreenCursor(Qt::CursorShape shape);
+Qt::CursorShape ScreenCursor();
+
+// Shows the hourglass for a scope and puts back the cursor that was there before.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+    // Puts the previous cursor back now instead of at the end of the scope.
+    void release();
+
+private:
+    Qt::CursorShape m_previous;
+    bool m_active = true;
+};
+
+enum class OpenCursor {
+    Hourglass,        // hourglass from before creation until the window has closed
+    ArrowAfterCreate, // hourglass while the window is created; arrow before it shows
+    NoHourglass,      // the cursor is left alone
+};
+
+namespace detail {
+// Shows w modally and returns its result (0 for a window that is not a dialog).
+int ExecModal(QWidget* w);
+} // namespace detail
+
+// Opens a window the way every command does: hourglass, create (the factory gives the window its
+// owner), show modally, then - also when creating or showing throws - the arrow cursor back, the
+// window destroyed and *reference cleared. Exceptions travel on to the caller. Returns the modal
+// result.
+template <class Factory, class W = std::remove_pointer_t<std::invoke_result_t<Factory&>>>
+int OpenWindow(Factory&& create, std::type_identity_t<W>** reference = nullptr,
+               OpenCursor cursor = OpenCursor::Hourglass)
+{
+    static_assert(std::is_base_of_v<QWidget, W>, "the factory must return a new window");
+    const bool hourglass = cursor != OpenCursor::NoHourglass;
+    QPointer<W> window;
+
+    struct Cleanup {
+        bool hourglass;
+        QPointer<W>& window;
+        W** reference;
+        ~Cleanup()
+        {
+            if (hourglass)
+                SetScreenCursor(Qt::ArrowCursor);
+            delete window.data();
+            if (reference)
+                *reference = nullptr;
+        }
+    } cleanup{hourglass, window, reference};
+
+    if (hourglass)
+        SetScreenCursor(Qt::WaitCursor);
+    window = create();
+    if (reference)
+        *reference = window.data();
+    if (cursor == OpenCursor::ArrowAfterCreate)
+        SetScreenCursor(Qt::ArrowCursor);
+    return window ? detail::ExecModal(window.data()) : 0;
+}
+
+template <class Factory, class W = std::remove_pointer_t<std::invoke_result_t<Factory&>>>
+int OpenWindowNoHourglass(Factory&& create, std::type_identity_t<W>** reference = nullptr)
+{
+    return OpenWindow(std::forward<Factory>(create), reference, OpenCursor::NoHourglass);
+}
+
+// Simplified Chinese faces in order of preference; the first installed one wins.
+QStringList ChineseFontFamilies();
+// The installed face ApplyChineseFont chooses, empty when none of them is installed.
+QString ChineseFontFamily();
+// Without this, Chinese text falls back to a Japanese face under a C or English locale.
+void ApplyChineseFont(QApplication& app);
