@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -214,7 +215,12 @@ void TFrmDlg::applyButtonSet(int buttonSet)
     bool defaultSet = false;
     for (QPushButton* b : {fcShapeBtn1, fcShapeBtn2, fcShapeBtn3}) {
         const bool isDefault = !defaultSet && !b->isHidden();
-        b->setDefault(isDefault);
+        if (b->isDefault() != isDefault) {
+            b->setDefault(isDefault);
+            // The style sheet draws the default button differently; it only notices on a re-polish.
+            b->style()->unpolish(b);
+            b->style()->polish(b);
+        }
         defaultSet = defaultSet || isDefault;
     }
 }
@@ -229,6 +235,9 @@ void TFrmDlg::applyStyle(const QString& style)
 
 void TFrmDlg::fitHeight()
 {
+    // The panel's size cache only learns of the new text through a posted layout request;
+    // the height is needed now.
+    fcLabel1->parentWidget()->updateGeometry();
     QLayout* l = layout();
     l->invalidate();
     l->activate();
