@@ -15,6 +15,6 @@ function(vq_add_test name)
     vq_warnings(${name})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VQ_BANK_TOOL=$<TARGET_FILE:vqbank>;VQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
         TIMEOUT 300)
 endfunction()

@@ -186,7 +186,9 @@ sqlite3_stmt* Database::prepare(const QString& sql, bool* cached, QList<QString>
             detachAll();
         fail(QStringLiteral("cannot run \"") + sql + u'"', rc);
     }
-    if (t.sources.isEmpty()) {
+    // Pragmas are answered when prepared, so a kept one would go on giving the old answer.
+    const bool pragma = sql.trimmed().startsWith(QLatin1String("pragma"), Qt::CaseInsensitive);
+    if (t.sources.isEmpty() && !pragma) {
         // Texts with pasted values make many one-off statements: start the cache afresh when it is full.
         if (m_cache.size() >= 256) {
             for (sqlite3_stmt* old : std::as_const(m_cache))
@@ -248,7 +250,7 @@ void Database::bind(sqlite3_stmt* st, const QVariantList& params) {
 
 void Database::startPendingTransaction() {
     if (m_tx == TxState::Pending) {
-        execRaw("BEGIN IMMEDIATE");
+        execRaw("BEGIN"); // deferred: an attached read-only file must not be locked for writing
         m_tx = TxState::Active;
     }
 }
@@ -325,7 +327,7 @@ QStringList Database::tableNames() {
 }
 
 bool Database::hasTable(const QString& name) {
-    return scalar(QStringLiteral("select count(*) from sqlite_master where type='table' and name=:n"),
+    return scalar(QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)=lower(:n)"),
                   {name})
                .toInt() > 0;
 }

@@ -1,0 +1,75 @@
+#include "store/dm.h"
+
+#include "store/BankKey.h"
+#include "store/Schema.h"
+
+#include <QCoreApplication>
+
+QString ProgramFolder;
+QString CurrentChapterTitle;
+TDM1* DM1 = nullptr;
+
+namespace {
+QString programFolder() {
+    QString folder = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    if (folder.isEmpty())
+        folder = QStringLiteral(".");
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
+} // namespace
+
+QString TDM1::DefaultBankPath() { return ProgramFolder + QStringLiteral("data/VELQUAR01.mdb"); }
+
+TDM1::TDM1(const QString& bankPath) {
+    ProgramFolder = programFolder();
+    m_bankPath = bankPath.isEmpty() ? DefaultBankPath() : bankPath;
+
+    Cn1Table_kmmc.setTableName(QStringLiteral("tab_kmmc"), QStringLiteral("bh"));
+    Cn1Table_kmmc.setAfterScroll([](store::DataSet& ds) {
+        if (ds.recNo() > 0)
+            CurrentChapterTitle = ds.asString(QStringLiteral("C1_1"));
+    });
+    Cn1Table_tx.setTableName(store::TypeTableName(1), QStringLiteral("A1"));
+    Cn1Table_rz.setTableName(QStringLiteral("tab_rz"), QStringLiteral("A1"));
+    Cn1Table_cj.setTableName(QStringLiteral("tab_cj"));
+    Cn1Table_fgmc.setTableName(QStringLiteral("tab_fgmc"), QStringLiteral("bh"));
+    Cn1Table_plan.setTableName(QStringLiteral("tab_plan"));
+
+    try {
+        ADOCn1.open(m_bankPath, store::BankKey());
+        DataModuleConnected = true;
+    } catch (const store::DbError&) {
+        DataModuleConnected = false;
+    }
+}
+
+TDM1::~TDM1() { CloseConnection(); }
+
+QList<store::DataSet*> TDM1::allDataSets() {
+    return {&Cn1Table_kmmc, &Cn1Table_tx,    &Cn1Table_rz,   &Cn1Table_cj, &Cn1Table_fgmc, &Cn1Table_plan,
+            &Cn1Query1,     &Cn1Query2,      &Cn1Query3,     &Cn1Query_tm, &Cn1Query_exam, &cn1query_nr,
+            &ADOQuery3,     &ADOQ_kmmc,      &ADOQ_kl,       &m_query,     &m_queryDetail, &Cn2Query1};
+}
+
+void TDM1::CloseConnection() {
+    for (store::DataSet* ds : allDataSets()) {
+        try {
+            ds->close();
+        } catch (...) {
+        }
+    }
+    ADOCn2.close();
+    ADOCn1.close();
+}
+
+void TDM1::AllowEmptyText(const QString& tableName) {
+    for (const char* column : {"A2", "A14", "E2", "E2_1", "csbs"})
+        ADOCn1.allowZeroLength(tableName, QLatin1String(column));
+}
+
+void TDM1::PointTypeTable(int kind) {
+    Cn1Table_tx.close();
+    Cn1Table_tx.setTableName(store::TypeTableName(kind), QStringLiteral("A1"));
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "store/DataSet.h"
+#include "store/Database.h"
+
+#include <QString>
+
+// Folder of the running program, with "/" at the end. Set when the data module is created.
+extern QString ProgramFolder;
+// C1_1 of the chapter row the shared chapter cursor stands on.
+extern QString CurrentChapterTitle;
+
+// The data module: the one connection to the question bank and the shared cursors every window uses.
+// Exactly one exists while the program runs (DM1); windows open the cursors they need on demand.
+class TDM1 {
+public:
+    // Opens the bank at bankPath, or at ProgramFolder + "data/VELQUAR01.mdb" when it is empty. Never
+    // throws: DataModuleConnected tells whether the bank opened.
+    explicit TDM1(const QString& bankPath = QString());
+    ~TDM1();
+    TDM1(const TDM1&) = delete;
+    TDM1& operator=(const TDM1&) = delete;
+
+    static QString DefaultBankPath();
+    const QString& BankPath() const { return m_bankPath; }
+
+    // Closes the shared cursors and the connection, ignoring errors.
+    void CloseConnection();
+
+    // Lets the text columns of a paper table take '' (they do already; a missing table or column throws).
+    void AllowEmptyText(const QString& tableName);
+
+    // Points Cn1Table_tx at the question-type table of a paper kind (0 reads as 1).
+    void PointTypeTable(int kind);
+
+    bool DataModuleConnected = false;
+
+    store::Database ADOCn1; // the question bank
+    store::Database ADOCn2; // an upgrade file, while an upgrade runs
+
+    store::DataSet Cn1Table_kmmc{&ADOCn1};
+    store::DataSet Cn1Table_tx{&ADOCn1};
+    store::DataSet Cn1Table_rz{&ADOCn1};
+    store::DataSet Cn1Table_cj{&ADOCn1};
+    store::DataSet Cn1Table_fgmc{&ADOCn1};
+    store::DataSet Cn1Table_plan{&ADOCn1};
+    store::DataSet Cn1Query1{&ADOCn1};
+    store::DataSet Cn1Query2{&ADOCn1};
+    store::DataSet Cn1Query3{&ADOCn1};
+    store::DataSet Cn1Query_tm{&ADOCn1};
+    store::DataSet Cn1Query_exam{&ADOCn1};
+    store::DataSet cn1query_nr{&ADOCn1};
+    store::DataSet ADOQuery3{&ADOCn1};
+    store::DataSet ADOQ_kmmc{&ADOCn1};
+    store::DataSet ADOQ_kl{&ADOCn1};
+    store::DataSet m_query{&ADOCn1};
+    store::DataSet m_queryDetail{&ADOCn1};
+    store::DataSet Cn2Query1{&ADOCn2};
+
+    // The data sources the grids read: the cursors themselves.
+    store::DataSet* const Cn1DS_kmmc = &Cn1Table_kmmc;
+    store::DataSet* const Cn1DS_rz = &Cn1Table_rz;
+    store::DataSet* const Cn1DS_cj = &Cn1Table_cj;
+    store::DataSet* const Cn1DS1 = &Cn1Query1;
+    store::DataSet* const Cn1DS2 = &Cn1Query2;
+    store::DataSet* const Cn1DS3 = &Cn1Query3;
+    store::DataSet* const Cn1DS_tm = &Cn1Query_tm;
+    store::DataSet* const Cn1DS_exam = &Cn1Query_exam;
+    store::DataSet* const Cn1DS_nr = &cn1query_nr;
+    store::DataSet* const Ds_kl = &ADOQ_kl;
+    store::DataSet* const m_query_DS = &m_query;
+
+private:
+    QList<store::DataSet*> allDataSets();
+    QString m_bankPath;
+};
+
+extern TDM1* DM1;
