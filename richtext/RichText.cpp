@@ -1,14 +1,48 @@
 #include "richtext/RichText.h"
 
+#include "richtext/CodePage.h"
+#include "richtext/DocumentSink.h"
+#include "richtext/RtfReader.h"
+#include "richtext/RtfWriter.h"
+
 #include <QTextDocument>
 
-// Placeholder until the RTF reader and writer land: plain text in, plain text out.
 namespace richtext {
 
-void readRtf(const QByteArray& data, QTextDocument* doc) { doc->setPlainText(QString::fromUtf8(data)); }
+using namespace detail;
 
-QByteArray writeRtf(const QTextDocument& doc) { return doc.toPlainText().toUtf8(); }
+void readRtf(const QByteArray& data, QTextDocument* doc) {
+    if (!doc)
+        return;
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false); // recording every insertion would double the cost of reading
+    doc->clear();
+    const QByteArrayView bytes = QByteArrayView(data).first(qMin(data.size(), Limits::kMaxInputBytes));
+    if (looksLikeRtf(bytes)) {
+        DocumentSink sink(doc);
+        RtfReader reader(bytes, sink);
+        reader.read();
+    } else {
+        doc->setPlainText(decodePlainBlob(bytes));
+    }
+    doc->setUndoRedoEnabled(undo);
+    doc->setModified(false);
+}
 
-QString plainText(const QByteArray& data) { return QString::fromUtf8(data); }
+QByteArray writeRtf(const QTextDocument& doc) { return RtfWriter(doc).write(); }
+
+QString plainText(const QByteArray& data) {
+    const QByteArrayView bytes = QByteArrayView(data).first(qMin(data.size(), Limits::kMaxInputBytes));
+    if (!looksLikeRtf(bytes)) {
+        QString text = decodePlainBlob(bytes);
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(u'\r', u'\n');
+        return text;
+    }
+    PlainTextSink sink;
+    RtfReader reader(bytes, sink);
+    reader.read();
+    return sink.result();
+}
 
 } // namespace richtext

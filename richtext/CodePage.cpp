@@ -1,0 +1,127 @@
+#include "richtext/CodePage.h"
+
+#include <QStringEncoder>
+
+#include <array>
+#include <atomic>
+
+namespace richtext::detail {
+
+int codePageForCharset(int charset, int documentCodePage) {
+    switch (charset) {
+    case 0: // ANSI
+    case 2: // Symbol: no better choice than the Latin page
+        return 1252;
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254:
+    case 255: return 437;
+    default: return documentCodePage;
+    }
+}
+
+bool isLeadByte(int codePage, unsigned char b) {
+    switch (codePage) {
+    case 936:
+    case 949:
+    case 950: return b >= 0x81 && b <= 0xFE;
+    case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    default: return false;
+    }
+}
+
+namespace {
+
+const char* codecName(int codePage) {
+    switch (codePage) {
+    case 936: return "GBK";
+    case 950: return "Big5";
+    case 932: return "windows-31j";
+    case 949: return "windows-949";
+    case 874: return "windows-874";
+    case 1250: return "windows-1250";
+    case 1251: return "windows-1251";
+    case 1253: return "windows-1253";
+    case 1254: return "windows-1254";
+    case 1255: return "windows-1255";
+    case 1256: return "windows-1256";
+    case 1257: return "windows-1257";
+    case 1258: return "windows-1258";
+    case 10000: return "macintosh";
+    case 437: return "IBM437";
+    case 850: return "IBM850";
+    case 65001: return "UTF-8";
+    case 54936: return "GB18030";
+    default: return "windows-1252";
+    }
+}
+
+} // namespace
+
+QString ByteDecoder::decode(int codePage, QByteArrayView bytes) {
+    auto it = m_decoders.find(codePage);
+    if (it == m_decoders.end()) {
+        QStringDecoder decoder(codecName(codePage), QStringConverter::Flag::Stateless);
+        if (!decoder.isValid())
+            decoder = QStringDecoder(QStringConverter::Latin1, QStringConverter::Flag::Stateless);
+        it = m_decoders.emplace(codePage, std::move(decoder)).first;
+    }
+    return it->second.decode(bytes);
+}
+
+namespace {
+
+// 0 = not looked up yet, 1 = GBK lacks the character, otherwise the code. Filled lazily because
+// ICU is slow per call and a document uses only a few hundred distinct characters.
+std::array<std::atomic<unsigned short>, 65536> g_gbkCodes{};
+
+unsigned lookUpGbk(char16_t c) {
+    if (c >= 0xD800 && c <= 0xDFFF)
+        return 1;
+    thread_local QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    thread_local QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+    const QChar ch(c);
+    const QByteArray bytes = encoder.encode(QStringView(&ch, 1));
+    // ICU substitutes '?' or 0x1A for what it cannot map, and maps some characters one way only:
+    // only a code that decodes back to the same character is used.
+    if (bytes.isEmpty() || bytes.size() > 2 || QString(decoder.decode(bytes)) != QStringView(&ch, 1))
+        return 1;
+    if (bytes.size() == 1)
+        return static_cast<unsigned char>(bytes[0]);
+    return static_cast<unsigned char>(bytes[0]) * 256u + static_cast<unsigned char>(bytes[1]);
+}
+
+} // namespace
+
+unsigned gbkCode(char16_t c) {
+    auto& slot = g_gbkCodes[c];
+    unsigned code = slot.load(std::memory_order_relaxed);
+    if (code == 0) {
+        code = lookUpGbk(c);
+        slot.store(static_cast<unsigned short>(code), std::memory_order_relaxed);
+    }
+    return code == 1 ? 0 : code;
+}
+
+QString decodePlainBlob(QByteArrayView data) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(data);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder gbk("GBK", QStringConverter::Flag::Stateless);
+    return gbk.decode(data);
+}
+
+} // namespace richtext::detail

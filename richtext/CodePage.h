@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringDecoder>
+
+#include <map>
+
+namespace richtext::detail {
+
+// Code page used when neither \ansicpg nor a font says otherwise: every text in the bank is GBK.
+inline constexpr int kDefaultCodePage = 936;
+
+// Windows code page for an RTF \fcharset value; DEFAULT_CHARSET and unknown sets use documentCodePage.
+int codePageForCharset(int charset, int documentCodePage);
+
+// True when b starts a two-byte character in a double-byte code page (GBK, Big5, Shift-JIS, UHC).
+bool isLeadByte(int codePage, unsigned char b);
+
+// Decodes byte runs in any code page a document names; one ICU converter per code page and reader.
+class ByteDecoder {
+public:
+    QString decode(int codePage, QByteArrayView bytes);
+
+private:
+    std::map<int, QStringDecoder> m_decoders;
+};
+
+// GBK bytes for one UTF-16 unit: 0 when GBK has no round-trip mapping for it, a value below 0x100
+// for a single byte, otherwise lead byte * 256 + trail byte. c must be at least 0x80.
+unsigned gbkCode(char16_t c);
+
+// A blob that is not RTF: UTF-8 when it is valid UTF-8, otherwise GBK.
+QString decodePlainBlob(QByteArrayView data);
+
+} // namespace richtext::detail

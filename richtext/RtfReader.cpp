@@ -1,0 +1,647 @@
+#include "richtext/RtfReader.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace richtext::detail {
+
+namespace {
+
+enum Keyword : int {
+    KwUnknown,
+    // document
+    KwAnsi, KwMac, KwPc, KwPca, KwAnsiCpg, KwDeff,
+    // destinations
+    KwFontTable, KwColorTable, KwPict, KwShpPict, KwSkipDestination,
+    // fonts and colours
+    KwF, KwFCharset, KwCpg, KwRed, KwGreen, KwBlue,
+    // character formats
+    KwB, KwI, KwUl, KwUlNone, KwStrike, KwSub, KwSuper, KwNoSuperSub, KwFs, KwCf, KwCb, KwHighlight,
+    KwPlain, KwV,
+    // paragraphs
+    KwPar, KwPard, KwLine, KwTab, KwQl, KwQc, KwQr, KwQj, KwLi, KwRi, KwFi, KwSb, KwSa, KwSl, KwSlMult,
+    KwPage, KwSect,
+    // tables
+    KwIntbl, KwItap, KwTrowd, KwCellx, KwCell, KwRow, KwNestCell, KwNestRow,
+    // unicode
+    KwU, KwUc,
+    // special characters
+    KwEmDash, KwEnDash, KwBullet, KwLQuote, KwRQuote, KwLDblQuote, KwRDblQuote, KwEmSpace, KwEnSpace,
+    KwQmSpace, KwZwj, KwZwnj,
+    // pictures
+    KwPicW, KwPicH, KwPicWGoal, KwPicHGoal, KwPicScaleX, KwPicScaleY, KwPngBlip, KwJpegBlip, KwOtherBlip,
+};
+
+const std::unordered_map<std::string_view, int>& keywords() {
+    static const std::unordered_map<std::string_view, int> table = [] {
+        std::unordered_map<std::string_view, int> t{
+            {"ansi", KwAnsi}, {"mac", KwMac}, {"pc", KwPc}, {"pca", KwPca}, {"ansicpg", KwAnsiCpg},
+            {"deff", KwDeff}, {"fonttbl", KwFontTable}, {"colortbl", KwColorTable}, {"pict", KwPict},
+            {"shppict", KwShpPict}, {"f", KwF}, {"fcharset", KwFCharset}, {"cpg", KwCpg}, {"red", KwRed},
+            {"green", KwGreen}, {"blue", KwBlue}, {"b", KwB}, {"i", KwI}, {"ul", KwUl}, {"ulnone", KwUlNone},
+            {"strike", KwStrike}, {"striked", KwStrike}, {"sub", KwSub}, {"super", KwSuper},
+            {"nosupersub", KwNoSuperSub}, {"fs", KwFs}, {"cf", KwCf}, {"cb", KwCb}, {"chcbpat", KwCb},
+            {"highlight", KwHighlight}, {"plain", KwPlain}, {"v", KwV}, {"par", KwPar}, {"pard", KwPard},
+            {"line", KwLine}, {"tab", KwTab}, {"ql", KwQl}, {"qc", KwQc}, {"qr", KwQr}, {"qj", KwQj},
+            {"qd", KwQj}, {"li", KwLi}, {"lin", KwLi}, {"ri", KwRi}, {"rin", KwRi}, {"fi", KwFi},
+            {"sb", KwSb}, {"sa", KwSa}, {"sl", KwSl}, {"slmult", KwSlMult}, {"page", KwPage},
+            {"sect", KwSect}, {"column", KwSect}, {"intbl", KwIntbl}, {"itap", KwItap}, {"trowd", KwTrowd},
+            {"cellx", KwCellx}, {"cell", KwCell}, {"row", KwRow}, {"nestcell", KwNestCell},
+            {"nestrow", KwNestRow}, {"u", KwU}, {"uc", KwUc}, {"emdash", KwEmDash}, {"endash", KwEnDash},
+            {"bullet", KwBullet}, {"lquote", KwLQuote}, {"rquote", KwRQuote}, {"ldblquote", KwLDblQuote},
+            {"rdblquote", KwRDblQuote}, {"emspace", KwEmSpace}, {"enspace", KwEnSpace},
+            {"qmspace", KwQmSpace}, {"zwj", KwZwj}, {"zwnj", KwZwnj}, {"picw", KwPicW}, {"pich", KwPicH},
+            {"picwgoal", KwPicWGoal}, {"pichgoal", KwPicHGoal}, {"picscalex", KwPicScaleX},
+            {"picscaley", KwPicScaleY}, {"pngblip", KwPngBlip}, {"jpegblip", KwJpegBlip},
+            {"emfblip", KwOtherBlip}, {"wmetafile", KwOtherBlip}, {"dibitmap", KwOtherBlip},
+            {"wbitmap", KwOtherBlip}, {"macpict", KwOtherBlip}, {"pmmetafile", KwOtherBlip},
+        };
+        // Underline styles all show as a plain underline.
+        for (const char* style : {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
+                                  "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave",
+                                  "ulw", "ulwave"})
+            t.emplace(style, KwUl);
+        // Destinations whose text is not part of the document even without \*.
+        for (const char* dest :
+             {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
+              "footerf", "footnote", "annotation", "atnid", "atnauthor", "atndate", "atrfstart", "atrfend",
+              "fldinst", "nonshppict", "xe", "tc", "txe", "rxe", "bkmkstart", "bkmkend", "filetbl", "revtbl",
+              "listtable", "listoverridetable", "rsidtbl", "generator", "author", "title", "subject",
+              "operator", "keywords", "comment", "doccomm", "company", "category", "manager", "buptim",
+              "creatim", "printim", "revtim", "template", "userprops", "private", "pgdsctbl", "themedata",
+              "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "pn", "pnseclvl", "ftnsep",
+              "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "objdata", "objclass", "do",
+              "nonesttables", "listpicture", "mmathPr", "fontemb", "fontfile", "falt", "panose"})
+            t.emplace(dest, KwSkipDestination);
+        return t;
+    }();
+    return table;
+}
+
+int lookUp(QByteArrayView word) {
+    const auto& table = keywords();
+    const auto it = table.find(std::string_view(word.data(), static_cast<size_t>(word.size())));
+    return it == table.end() ? KwUnknown : it->second;
+}
+
+int clampTwips(int value) { return qBound(-Limits::kMaxTwips, value, Limits::kMaxTwips); }
+
+int hexDigit(unsigned char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+bool looksLikeRtf(QByteArrayView data) {
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data = data.sliced(3);
+    qsizetype i = 0;
+    while (i < data.size() && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' || data[i] == '\n'))
+        ++i;
+    return data.sliced(i).startsWith("{\\rtf");
+}
+
+RtfReader::RtfReader(QByteArrayView data, RtfSink& sink)
+    : m_tokens(data.first(qMin(data.size(), Limits::kMaxInputBytes))), m_sink(sink) {
+    m_tables.colors.append(QColor());
+    m_sink.start(m_tables);
+}
+
+void RtfReader::read() {
+    for (;;) {
+        const RtfToken token = m_tokens.next();
+        if (token.kind == RtfToken::End || m_finished)
+            break;
+        if (token.kind == RtfToken::GroupOpen) {
+            openGroup();
+            continue;
+        }
+        if (token.kind == RtfToken::GroupClose) {
+            closeGroup();
+            continue;
+        }
+        if (m_overflow > 0 || m_groups.empty())
+            continue; // too deep, or outside the document group
+        const bool star = m_starPending;
+        m_starPending = false;
+        switch (token.kind) {
+        case RtfToken::Word:
+            if (star && m_cur.dest == Dest::Normal && lookUp(token.word) != KwShpPict) {
+                m_cur.dest = Dest::Skip; // an optional destination we do not know
+                break;
+            }
+            word(token);
+            break;
+        case RtfToken::Symbol: symbol(token.value); break;
+        case RtfToken::Hex: hexByte(token.value); break;
+        case RtfToken::Text: textBytes(token.word); break;
+        case RtfToken::Binary:
+            if (m_cur.dest == Dest::Picture && !m_pictureTooBig) {
+                if (m_picture.data.size() + token.word.size() > Limits::kMaxPictureBytes)
+                    m_pictureTooBig = true;
+                else
+                    m_picture.data.append(token.word);
+            } else if (m_skip > 0) {
+                --m_skip;
+            }
+            break;
+        default: break;
+        }
+    }
+    finish();
+}
+
+void RtfReader::openGroup() {
+    m_skip = 0;
+    m_skipTrail = false;
+    m_starPending = false;
+    if (m_overflow > 0 || static_cast<int>(m_groups.size()) >= Limits::kMaxDepth) {
+        ++m_overflow;
+        return;
+    }
+    m_groups.push_back(m_cur);
+}
+
+void RtfReader::closeGroup() {
+    m_skip = 0;
+    m_skipTrail = false;
+    m_starPending = false;
+    if (m_overflow > 0) {
+        --m_overflow;
+        return;
+    }
+    if (m_groups.empty())
+        return;
+    const Dest closing = m_cur.dest;
+    if (closing == Dest::FontTable)
+        commitFont();
+    if (closing == Dest::Picture && static_cast<int>(m_groups.size()) == m_pictureDepth)
+        finishPicture();
+    if (m_groups.size() == 1) {
+        finish(); // the document group ends; anything after it is not part of the document
+        return;
+    }
+    m_cur = m_groups.back();
+    m_groups.pop_back();
+}
+
+bool RtfReader::skipFallback(unsigned char byte, bool isHex) {
+    if (m_skipTrail) {
+        m_skipTrail = false;
+        if (isHex)
+            return true; // the second half of a double-byte fallback counted as one character
+    }
+    if (m_skip <= 0)
+        return false;
+    --m_skip;
+    if (m_skip == 0 && isHex && isLeadByte(currentCodePage(), byte))
+        m_skipTrail = true;
+    return true;
+}
+
+void RtfReader::textBytes(QByteArrayView bytes) {
+    switch (m_cur.dest) {
+    case Dest::Skip: return;
+    case Dest::Picture:
+        if (m_pictureTooBig)
+            return;
+        for (const char ch : bytes) {
+            const int digit = hexDigit(static_cast<unsigned char>(ch));
+            if (digit < 0)
+                continue;
+            if (m_nibble < 0) {
+                m_nibble = digit;
+            } else {
+                if (m_picture.data.size() >= Limits::kMaxPictureBytes) {
+                    m_pictureTooBig = true;
+                    return;
+                }
+                m_picture.data.append(static_cast<char>(m_nibble * 16 + digit));
+                m_nibble = -1;
+            }
+        }
+        return;
+    case Dest::FontTable:
+        for (const char ch : bytes) {
+            if (ch == '\r' || ch == '\n')
+                continue;
+            if (ch == ';')
+                commitFont();
+            else if (m_fontOpen && m_fontBytes.size() < 256)
+                m_fontBytes.append(ch);
+        }
+        return;
+    case Dest::ColorTable:
+        for (const char ch : bytes) {
+            if (ch != ';')
+                continue;
+            if (m_tables.colors.size() < Limits::kMaxColors)
+                m_tables.colors.append(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
+            m_red = m_green = m_blue = 0;
+            m_colorSet = false;
+        }
+        return;
+    case Dest::Normal: break;
+    }
+    for (const char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b == '\r' || b == '\n')
+            continue;
+        if (m_skipTrail)
+            m_skipTrail = false;
+        if (m_skip > 0) {
+            --m_skip;
+            continue;
+        }
+        addByte(b);
+    }
+}
+
+void RtfReader::hexByte(unsigned char b) {
+    switch (m_cur.dest) {
+    case Dest::Normal:
+        if (!skipFallback(b, true))
+            addByte(b);
+        return;
+    case Dest::FontTable:
+        if (m_fontOpen && m_fontBytes.size() < 256)
+            m_fontBytes.append(static_cast<char>(b));
+        return;
+    default: return;
+    }
+}
+
+void RtfReader::symbol(unsigned char c) {
+    if (c == '*') {
+        m_starPending = true;
+        return;
+    }
+    if (m_cur.dest != Dest::Normal) {
+        if (m_cur.dest == Dest::FontTable && (c == '\\' || c == '{' || c == '}') && m_fontOpen)
+            m_fontBytes.append(static_cast<char>(c));
+        return;
+    }
+    if (skipFallback(c, false))
+        return;
+    switch (c) {
+    case '\\':
+    case '{':
+    case '}': addByte(c); break; // may be the trail byte of a double-byte character
+    case '~': addChar(0x00A0); break;
+    case '_': addChar(0x2011); break;
+    case '\t': addChar('\t'); break;
+    default: break; // \- optional hyphen, \: index entries, \| formulas
+    }
+}
+
+void RtfReader::word(const RtfToken& token) {
+    const int keyword = lookUp(token.word);
+    switch (m_cur.dest) {
+    case Dest::Skip: return;
+    case Dest::Normal: break;
+    case Dest::FontTable: fontTableWord(keyword, token); return;
+    case Dest::Picture: pictureWord(keyword, token); return;
+    case Dest::ColorTable: {
+        const int value = qBound(0, token.param, 255);
+        if (keyword == KwRed)
+            m_red = value;
+        else if (keyword == KwGreen)
+            m_green = value;
+        else if (keyword == KwBlue)
+            m_blue = value;
+        else
+            return;
+        m_colorSet = true;
+        return;
+    }
+    }
+    if (m_skip > 0 || m_skipTrail) {
+        if (keyword != KwU && skipFallback(0, false))
+            return;
+    }
+    normalWord(keyword, token);
+}
+
+void RtfReader::fontTableWord(int keyword, const RtfToken& token) {
+    switch (keyword) {
+    case KwF:
+        commitFont();
+        m_fontOpen = true;
+        m_fontNumber = token.param;
+        m_fontCharset = -1;
+        m_fontCodePage = 0;
+        break;
+    case KwFCharset: m_fontCharset = token.param; break;
+    case KwCpg: m_fontCodePage = token.param; break;
+    case KwSkipDestination: m_cur.dest = Dest::Skip; break;
+    case KwU:
+        if (m_fontOpen) {
+            const int cp = m_fontCodePage ? m_fontCodePage : codePageForCharset(m_fontCharset, m_documentCodePage);
+            m_fontName += m_decoder.decode(cp, m_fontBytes);
+            m_fontBytes.clear();
+            m_fontName += QChar(static_cast<char16_t>(token.param & 0xFFFF));
+        }
+        break;
+    default: break;
+    }
+}
+
+void RtfReader::commitFont() {
+    if (!m_fontOpen)
+        return;
+    m_fontOpen = false;
+    const int cp = m_fontCodePage > 0 ? m_fontCodePage : codePageForCharset(m_fontCharset, m_documentCodePage);
+    QString name = m_fontName + m_decoder.decode(cp, m_fontBytes);
+    m_fontName.clear();
+    m_fontBytes.clear();
+    if (m_tables.fonts.size() >= Limits::kMaxFonts && !m_tables.fonts.contains(m_fontNumber))
+        return;
+    m_tables.fonts.insert(m_fontNumber, FontEntry{name.trimmed(), cp});
+    m_cpFont = -2; // font table changed: look the code page up again
+}
+
+void RtfReader::pictureWord(int keyword, const RtfToken& token) {
+    const int value = token.param;
+    switch (keyword) {
+    case KwPicW: m_picture.widthPixels = value; break;
+    case KwPicH: m_picture.heightPixels = value; break;
+    case KwPicWGoal: m_picture.goalWidth = value; break;
+    case KwPicHGoal: m_picture.goalHeight = value; break;
+    case KwPicScaleX: m_picture.scaleX = value; break;
+    case KwPicScaleY: m_picture.scaleY = value; break;
+    case KwPngBlip: m_picture.kind = Picture::Png; break;
+    case KwJpegBlip: m_picture.kind = Picture::Jpeg; break;
+    case KwOtherBlip: m_picture.kind = Picture::Unknown; break;
+    default: break;
+    }
+}
+
+void RtfReader::finishPicture() {
+    m_pictureDepth = -1;
+    if (m_pictureTooBig || m_pictures >= Limits::kMaxPictures) {
+        m_picture.kind = Picture::Unknown; // still shown, as a placeholder
+        m_picture.data.clear();
+    }
+    ++m_pictures;
+    // Closing the \pict group: m_cur still holds its state, which is that of the text around it.
+    if (!m_cur.chars.hidden && m_groups.back().dest == Dest::Normal) {
+        ensureContent();
+        flushRun();
+        m_sink.picture(m_picture, m_cur.chars);
+    }
+    m_picture = Picture{};
+}
+
+void RtfReader::normalWord(int keyword, const RtfToken& token) {
+    const int param = token.param;
+    const bool on = !token.hasParam || param != 0;
+    CharState& ch = m_cur.chars;
+    ParaState& para = m_cur.para;
+    switch (keyword) {
+    case KwAnsi: break;
+    case KwMac: m_documentCodePage = 10000; break;
+    case KwPc: m_documentCodePage = 437; break;
+    case KwPca: m_documentCodePage = 850; break;
+    case KwAnsiCpg:
+        if (param > 0)
+            m_documentCodePage = param;
+        m_cpFont = -2;
+        break;
+    case KwDeff:
+        m_tables.defaultFont = param;
+        m_cpFont = -2;
+        break;
+    case KwFontTable: m_cur.dest = Dest::FontTable; break;
+    case KwColorTable:
+        m_cur.dest = Dest::ColorTable;
+        m_tables.colors.clear();
+        break;
+    case KwPict:
+        m_cur.dest = Dest::Picture;
+        m_picture = Picture{};
+        m_pictureDepth = static_cast<int>(m_groups.size());
+        m_nibble = -1;
+        m_pictureTooBig = false;
+        break;
+    case KwShpPict: break; // its \pict is read like any other
+    case KwSkipDestination: m_cur.dest = Dest::Skip; break;
+    case KwF:
+        if (token.hasParam)
+            ch.font = param;
+        break;
+    case KwB: ch.bold = on; break;
+    case KwI: ch.italic = on; break;
+    case KwUl: ch.underline = on; break;
+    case KwUlNone: ch.underline = false; break;
+    case KwStrike: ch.strike = on; break;
+    case KwSub: ch.vertical = CharState::Sub; break;
+    case KwSuper: ch.vertical = CharState::Super; break;
+    case KwNoSuperSub: ch.vertical = CharState::Baseline; break;
+    case KwFs: ch.halfPoints = token.hasParam ? qBound(0, param, 3276) : 24; break;
+    case KwCf: ch.foreground = qBound(0, param, Limits::kMaxColors); break;
+    case KwCb:
+    case KwHighlight: ch.background = qBound(0, param, Limits::kMaxColors); break;
+    case KwPlain: ch = CharState{}; break;
+    case KwV: ch.hidden = on; break;
+    case KwPar: endParagraph(false); break;
+    case KwPage: endParagraph(!para.inTable); break;
+    case KwSect: endParagraph(false); break;
+    case KwPard: para = ParaState{}; break;
+    case KwLine: addChar(QChar::LineSeparator); break;
+    case KwTab: addChar('\t'); break;
+    case KwQl: para.align = ParaState::Left; break;
+    case KwQc: para.align = ParaState::Center; break;
+    case KwQr: para.align = ParaState::Right; break;
+    case KwQj: para.align = ParaState::Justify; break;
+    case KwLi: para.leftIndent = clampTwips(param); break;
+    case KwRi: para.rightIndent = clampTwips(param); break;
+    case KwFi: para.firstIndent = clampTwips(param); break;
+    case KwSb: para.spaceBefore = clampTwips(param); break;
+    case KwSa: para.spaceAfter = clampTwips(param); break;
+    case KwSl: para.lineSpacing = clampTwips(param); break;
+    case KwSlMult: para.lineMultiple = on; break;
+    case KwIntbl: para.inTable = true; break;
+    case KwItap: para.inTable = param > 0; break;
+    case KwTrowd: m_cellEdges.clear(); break;
+    case KwCellx:
+        if (m_cellEdges.size() < Limits::kMaxColumns)
+            m_cellEdges.append(clampTwips(param));
+        break;
+    case KwCell: endCell(); break;
+    case KwRow: endRow(); break;
+    case KwNestCell: addChar('\t'); break;
+    case KwNestRow: addChar(QChar::LineSeparator); break;
+    case KwU: addUnicode(param); break;
+    case KwUc: m_cur.skipCount = static_cast<unsigned char>(qBound(0, param, 10)); break;
+    case KwEmDash: addChar(0x2014); break;
+    case KwEnDash: addChar(0x2013); break;
+    case KwBullet: addChar(0x2022); break;
+    case KwLQuote: addChar(0x2018); break;
+    case KwRQuote: addChar(0x2019); break;
+    case KwLDblQuote: addChar(0x201C); break;
+    case KwRDblQuote: addChar(0x201D); break;
+    case KwEmSpace: addChar(0x2003); break;
+    case KwEnSpace: addChar(0x2002); break;
+    case KwQmSpace: addChar(0x2005); break;
+    case KwZwj: addChar(0x200D); break;
+    case KwZwnj: addChar(0x200C); break;
+    default: break; // unknown control words are ignored, their group's text is kept
+    }
+}
+
+int RtfReader::currentCodePage() {
+    const int font = m_cur.chars.font < 0 ? m_tables.defaultFont : m_cur.chars.font;
+    if (font != m_cpFont) {
+        const FontEntry* entry = m_tables.fontAt(font);
+        m_cpValue = entry ? entry->codePage : m_documentCodePage;
+        m_cpFont = font;
+    }
+    return m_cpValue;
+}
+
+void RtfReader::addByte(unsigned char b) {
+    if (m_cur.chars.hidden)
+        return;
+    if (m_expectTrail && !m_bytes.isEmpty() && m_runState == m_cur.chars) {
+        m_bytes.append(static_cast<char>(b));
+        m_expectTrail = false;
+        return;
+    }
+    m_expectTrail = false;
+    if (b < 0x80) {
+        if (b >= 0x20 || b == '\t')
+            addChar(b);
+        return;
+    }
+    ensureContent();
+    const int cp = currentCodePage();
+    if (!m_bytes.isEmpty() && cp != m_bytesCodePage)
+        decodeBytes();
+    m_bytesCodePage = cp;
+    m_bytes.append(static_cast<char>(b));
+    m_expectTrail = isLeadByte(cp, b);
+}
+
+void RtfReader::addChar(char16_t c) {
+    if (m_cur.chars.hidden)
+        return;
+    ensureContent();
+    if (!m_bytes.isEmpty())
+        decodeBytes();
+    m_runText.append(QChar(c));
+}
+
+void RtfReader::addUnicode(int value) {
+    addChar(static_cast<char16_t>(value & 0xFFFF)); // negative values stand for code units above 32767
+    m_skip = m_cur.skipCount;
+    m_skipTrail = false;
+}
+
+void RtfReader::decodeBytes() {
+    m_runText += m_decoder.decode(m_bytesCodePage, m_bytes);
+    m_bytes.clear();
+    m_expectTrail = false;
+}
+
+void RtfReader::flushRun() {
+    if (!m_bytes.isEmpty())
+        decodeBytes();
+    if (!m_runText.isEmpty()) {
+        m_sink.text(m_runText, m_runState);
+        m_runText.clear();
+    }
+}
+
+// Settles the structure before content: leaves or enters a table, moves to the cell the reader is
+// in, and opens the paragraph that a \par announced. Then makes sure the run has the current format.
+void RtfReader::ensureContent(bool forTable) {
+    const bool wantTable = m_cur.para.inTable || forTable;
+    if (m_inTable && !wantTable) {
+        flushRun();
+        m_sink.endTable();
+        m_inTable = false;
+        m_pending = false;
+    }
+    if (wantTable) {
+        if (!m_inTable) {
+            flushRun();
+            m_sink.beginTable(m_cellEdges);
+            m_inTable = true;
+            m_pending = false;
+            m_row = m_col = m_sinkRow = m_sinkCol = 0;
+        } else if (m_row != m_sinkRow || m_col != m_sinkCol) {
+            flushRun();
+            m_sink.goToCell(m_row, m_col);
+            m_sinkRow = m_row;
+            m_sinkCol = m_col;
+            m_pending = false;
+        }
+    }
+    if (m_pending) {
+        flushRun();
+        m_sink.newParagraph();
+        ++m_paragraphs;
+        m_pending = false;
+        m_blockPageBreak = m_pageBreakNext;
+        m_pageBreakNext = false;
+    }
+    if (!(m_runState == m_cur.chars)) {
+        flushRun();
+        m_runState = m_cur.chars;
+    }
+}
+
+void RtfReader::endParagraph(bool pageBreak) {
+    if (m_paragraphs >= Limits::kMaxParagraphs) {
+        addChar(' ');
+        return;
+    }
+    ensureContent();
+    flushRun();
+    m_sink.paragraphFormat(m_cur.para, m_blockPageBreak);
+    m_pending = true;
+    m_pageBreakNext = pageBreak;
+}
+
+void RtfReader::endCell() {
+    ensureContent(true);
+    flushRun();
+    m_sink.paragraphFormat(m_cur.para, false);
+    ++m_paragraphs;
+    if (m_col + 1 < Limits::kMaxColumns)
+        ++m_col;
+}
+
+void RtfReader::endRow() {
+    if (!m_inTable)
+        return;
+    flushRun();
+    if (m_row + 1 < Limits::kMaxRows)
+        ++m_row;
+    m_col = 0;
+    m_pending = false;
+}
+
+void RtfReader::finish() {
+    if (m_finished)
+        return;
+    m_finished = true;
+    if (m_cur.dest == Dest::Picture)
+        m_picture = Picture{}; // cut off inside a picture: the half picture is dropped
+    flushRun();
+    if (m_inTable) {
+        m_sink.endTable();
+        m_inTable = false;
+    } else if (!m_pending) {
+        m_sink.paragraphFormat(m_cur.para, m_blockPageBreak);
+    }
+    m_sink.finish();
+}
+
+} // namespace richtext::detail

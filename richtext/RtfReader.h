@@ -1,0 +1,130 @@
+#pragma once
+
+#include "richtext/CodePage.h"
+#include "richtext/RtfSink.h"
+#include "richtext/RtfTokenizer.h"
+
+#include <QByteArrayView>
+
+#include <vector>
+
+namespace richtext::detail {
+
+// Bounds that keep hostile or broken input from taking unbounded time or memory.
+struct Limits {
+    static constexpr qsizetype kMaxInputBytes = 32 * 1024 * 1024;
+    static constexpr int kMaxDepth = 200;
+    static constexpr int kMaxParagraphs = 200'000;
+    static constexpr int kMaxColumns = 64;
+    static constexpr int kMaxRows = 10'000;
+    static constexpr int kMaxFonts = 4096;
+    static constexpr int kMaxColors = 4096;
+    static constexpr qsizetype kMaxPictureBytes = 16 * 1024 * 1024;
+    static constexpr int kMaxPictures = 500;
+    static constexpr qint64 kMaxPicturePixels = 25'000'000;   // one picture
+    static constexpr qint64 kMaxDocumentPixels = 100'000'000; // all pictures of a document
+    static constexpr int kMaxPictureSide = 4000;              // shown size in pixels
+    static constexpr int kMaxTwips = 31680;                   // 22 inches, the largest page Word knows
+};
+
+// True when data starts like an RTF document ("{\rtf", after an optional BOM and white space).
+bool looksLikeRtf(QByteArrayView data);
+
+// Reads an RTF document and reports its content to a sink. One reader reads one document.
+class RtfReader {
+public:
+    RtfReader(QByteArrayView data, RtfSink& sink);
+    void read();
+    const DocumentTables& tables() const { return m_tables; }
+
+private:
+    enum class Dest : unsigned char { Normal, Skip, FontTable, ColorTable, Picture };
+    struct Group {
+        CharState chars;
+        ParaState para;
+        Dest dest = Dest::Normal;
+        unsigned char skipCount = 1; // \uc
+    };
+
+    void openGroup();
+    void closeGroup();
+    void word(const RtfToken& token);
+    void symbol(unsigned char c);
+    void textBytes(QByteArrayView bytes);
+    void hexByte(unsigned char b);
+    bool skipFallback(unsigned char byte, bool isHex);
+
+    void normalWord(int keyword, const RtfToken& token);
+    void fontTableWord(int keyword, const RtfToken& token);
+    void pictureWord(int keyword, const RtfToken& token);
+
+    void addByte(unsigned char b);
+    void addChar(char16_t c);
+    void addUnicode(int value);
+    void ensureContent(bool forTable = false);
+    void flushRun();
+    void decodeBytes();
+    int currentCodePage();
+
+    void endParagraph(bool pageBreak);
+    void endCell();
+    void endRow();
+    void finishPicture();
+    void commitFont();
+    void finish();
+
+    RtfTokenizer m_tokens;
+    RtfSink& m_sink;
+    DocumentTables m_tables;
+    ByteDecoder m_decoder;
+
+    std::vector<Group> m_groups;
+    Group m_cur;
+    int m_overflow = 0; // groups opened beyond kMaxDepth, ignored with their content
+    bool m_starPending = false;
+    bool m_finished = false;
+    int m_documentCodePage = kDefaultCodePage;
+
+    // Unicode fallback skipping (\ucN after \uN)
+    int m_skip = 0;
+    bool m_skipTrail = false;
+
+    // The run of text not yet given to the sink
+    CharState m_runState;
+    QString m_runText;
+    QByteArray m_bytes;
+    int m_bytesCodePage = 0;
+    bool m_expectTrail = false;
+    int m_cpFont = -2;
+    int m_cpValue = 0;
+
+    // Structure
+    bool m_pending = false; // a paragraph ended; the next one starts only when content arrives
+    bool m_pageBreakNext = false;
+    bool m_blockPageBreak = false;
+    int m_paragraphs = 0;
+    bool m_inTable = false;
+    int m_row = 0, m_col = 0, m_sinkRow = 0, m_sinkCol = 0;
+    QList<int> m_cellEdges;
+
+    // Font table entry being read
+    bool m_fontOpen = false;
+    int m_fontNumber = 0;
+    int m_fontCharset = -1;
+    int m_fontCodePage = 0;
+    QByteArray m_fontBytes;
+    QString m_fontName;
+
+    // Colour table entry being read
+    int m_red = 0, m_green = 0, m_blue = 0;
+    bool m_colorSet = false;
+
+    // Picture being read
+    Picture m_picture;
+    int m_pictureDepth = -1;
+    int m_nibble = -1;
+    bool m_pictureTooBig = false;
+    int m_pictures = 0;
+};
+
+} // namespace richtext::detail
