@@ -9,8 +9,7 @@ QString ProgramFolder;
 QString CurrentChapterTitle;
 TDM1* DM1 = nullptr;
 
-namespace {
-QString programFolder() {
+QString TDM1::ProgramFolderOfExecutable() {
     QString folder = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     if (folder.isEmpty())
         folder = QStringLiteral(".");
@@ -18,12 +17,11 @@ QString programFolder() {
         folder += u'/';
     return folder;
 }
-} // namespace
 
 QString TDM1::DefaultBankPath() { return ProgramFolder + QStringLiteral("data/VELQUAR01.mdb"); }
 
 TDM1::TDM1(const QString& bankPath) {
-    ProgramFolder = programFolder();
+    ProgramFolder = ProgramFolderOfExecutable();
     m_bankPath = bankPath.isEmpty() ? DefaultBankPath() : bankPath;
 
     Cn1Table_kmmc.setTableName(QStringLiteral("tab_kmmc"), QStringLiteral("bh"));

@@ -22,6 +22,8 @@ public:
     TDM1& operator=(const TDM1&) = delete;
 
     static QString DefaultBankPath();
+    // The folder of the running program with "/" at the end.
+    static QString ProgramFolderOfExecutable();
     const QString& BankPath() const { return m_bankPath; }
 
     // Closes the shared cursors and the connection, ignoring errors.

@@ -1,0 +1,96 @@
+#include "app/Startup.h"
+
+#include "app/start.h"
+#include "platform/MenuPlayer.h"
+#include "platform/SingleInstance.h"
+#include "store/dm.h"
+#include "ui/Helpers.h"
+#include "ui/Services.h"
+#include "ui/Udlg.h"
+
+#include <QApplication>
+#include <QScreen>
+
+QString ProductTitle() { return QStringLiteral("信息技术管理师资格考试 习题练习系统"); }
+
+StartOptions StartOptionsFrom(const QStringList& arguments) {
+    StartOptions o;
+    const qsizetype i = arguments.indexOf(QStringLiteral("--bank"));
+    if (i >= 0 && i + 1 < arguments.size())
+        o.bankPath = arguments[i + 1];
+    else
+        o.bankPath = qEnvironmentVariable("VELQUAR_BANK");
+    return o;
+}
+
+namespace {
+bool SmallFontsActive() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return !screen || qRound(screen->logicalDotsPerInch()) == 96;
+}
+} // namespace
+
+StartResult StartProgram(const StartOptions& options) {
+    QGuiApplication::setApplicationDisplayName(ProductTitle());
+    if (options.singleInstance && AnotherInstanceRunning())
+        return StartResult::AnotherInstance;
+
+    const QString menuFile = options.menuFile.isEmpty()
+                                 ? TDM1::ProgramFolderOfExecutable() + QStringLiteral("pic/main.menu")
+                                 : options.menuFile;
+    if (!MoviePlayerInstalled(menuFile)) {
+        messages().box(QStringLiteral("提示"), QStringLiteral("请安装Flash6插件文件！"), MsgIcon::Warning,
+                       MsgButtons::Ok);
+        return StartResult::NoMenuPlayer;
+    }
+    DM1 = new TDM1(options.bankPath);
+    if (!DM1->DataModuleConnected) {
+        delete DM1;
+        DM1 = nullptr;
+        messages().box(QStringLiteral("错误"), QStringLiteral("无法连接数据库！"), MsgIcon::Critical, MsgButtons::Ok);
+        return StartResult::NoDatabase;
+    }
+    if (!SmallFontsActive()) {
+        messages().box(QStringLiteral("提示"), QStringLiteral("推荐您在小字体下使用本软件，请在设置后重新运行！"),
+                       MsgIcon::Warning, MsgButtons::Ok);
+        delete DM1;
+        DM1 = nullptr;
+        return StartResult::LargeFonts;
+    }
+    FrmStart = new TFrmStart(menuFile);
+    CreateSharedWindows();
+    SetRaiseRequestHandler([] {
+        if (FrmStart) {
+            FrmStart->showMaximized();
+            FrmStart->raise();
+            FrmStart->activateWindow();
+        }
+    });
+    FrmStart->showMaximized();
+    return StartResult::Running;
+}
+
+void FinishProgram() {
+    SetRaiseRequestHandler({});
+    delete FrmStart;
+    FrmStart = nullptr;
+    DestroySharedWindows();
+    delete DM1;
+    DM1 = nullptr;
+}
+
+int RunProgram(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("velquar"));
+    ApplyChineseFont(app);
+    addBeforeExitHook([] {
+        if (DM1)
+            DM1->CloseConnection();
+    });
+    const StartResult started = StartProgram(StartOptionsFrom(QApplication::arguments()));
+    if (started != StartResult::Running)
+        return started == StartResult::AnotherInstance ? 0 : 1;
+    const int code = QApplication::exec();
+    FinishProgram();
+    return code;
+}

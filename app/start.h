@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+
+#include <functional>
+
+class MenuPlayer;
+class TDM1;
+
+// The main window: borderless, filling the screen, with the animated menu whose command strings it
+// turns into windows.
+class TFrmStart : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFrmStart(const QString& menuFile, QWidget* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(TFrmStart)
+
+    // Runs a menu command. Commands match exactly, letter case included; anything else does nothing.
+    void Dispatch(const QString& command);
+    // Mock paper of a kind: stores the kind, then draws and opens the paper.
+    void mnks(int kind);
+
+    // Sets what a command opens; windows not built yet leave their commands doing nothing.
+    void SetWindowOpener(const QString& command, std::function<void()> open);
+
+    MenuPlayer* Menu() const { return m_menu; }
+
+    // Fills QuestionTimeTable from the question-type table of the current paper kind.
+    static void LoadQuestionTimeTable(TDM1& dm);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FormShow();
+    void Quit();
+    void Open(const QString& command);
+
+    MenuPlayer* m_menu;
+    QString m_menuFile;
+    bool m_shown = false;
+    QHash<QString, std::function<void()>> m_openers;
+};
+
+extern TFrmStart* FrmStart;
+
+// Study-plan reminder of "quit": compares today's log with the plan and asks or congratulates.
+// True when the program should end.
+bool StudyPlanReminder(TDM1& dm);
