@@ -589,7 +589,9 @@ void MenuPlayer::paintTile(QPainter& p, int index) const
     chevron.setAlphaF(0.55 + 0.45 * g);
     p.setPen(chevron);
     p.setFont(pixelFont(font(), m_tileFontPx * 1.3, QFont::Bold));
-    p.drawText(QRectF(r.right() - 28 + 3 * g, r.top(), 20, r.height()), Qt::AlignCenter, QStringLiteral("›"));
+    // The chevron glyph sits low in CJK faces; lift it to the middle of the tile.
+    p.drawText(QRectF(r.right() - 28 + 3 * g, r.top() - r.height() * 0.08, 20, r.height()), Qt::AlignCenter,
+               QStringLiteral("›"));
     p.restore();
 }
 

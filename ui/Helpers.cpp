@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QScreen>
+#include <QWindow>
 
 int AnswerPageForType(int typeId)
 {
@@ -30,6 +31,18 @@ void CentreOnDesktop(QWidget* w)
     QRect frame = w->frameGeometry();
     frame.moveCenter(area.center());
     w->move(frame.topLeft());
+}
+
+void KeepAboveActiveWindow(QWidget* w)
+{
+    if (!w || w->parentWidget())
+        return;
+    QWidget* active = QApplication::activeWindow();
+    if (!active || active == w)
+        return;
+    w->winId(); // the native window must exist to take a transient parent
+    if (QWindow* handle = w->windowHandle())
+        handle->setTransientParent(active->window()->windowHandle());
 }
 
 void SetScreenCursor(Qt::CursorShape shape)

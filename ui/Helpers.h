@@ -17,6 +17,10 @@ int AnswerPageForType(int typeId);
 // Puts w in the middle of the available area of the primary screen.
 void CentreOnDesktop(QWidget* w);
 
+// The shared windows have no owner; this keeps an ownerless w above the window the learner is
+// working in, so that the window manager does not put it behind a modal window.
+void KeepAboveActiveWindow(QWidget* w);
+
 // The one cursor shape shown over the whole program. Qt::ArrowCursor means no override at all,
 // so that each widget's own cursor shows again.
 void SetScreenCursor(Qt::CursorShape shape);

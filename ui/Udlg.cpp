@@ -172,6 +172,7 @@ int TFrmDlg::execPrompt(const QString& caption, const QString& text, int buttonS
                         const QString& style)
 {
     preparePrompt(caption, text, buttonSet, page, style);
+    KeepAboveActiveWindow(this);
     CentreOnDesktop(this);
     const QList<QPushButton*> all{fcShapeBtn1, fcShapeBtn2, fcShapeBtn3};
     for (QPushButton* b : all) {

@@ -101,6 +101,7 @@ void ShowProgress(const QString& statusLine)
     if (!FrmProgress)
         FrmProgress = new TFrmProgress;
     FrmProgress->Label1->setText(statusLine);
+    KeepAboveActiveWindow(FrmProgress);
     CentreOnDesktop(FrmProgress);
     FrmProgress->show();
     FrmProgress->raise();

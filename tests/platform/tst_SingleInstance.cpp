@@ -72,27 +72,6 @@ private slots:
         QTRY_COMPARE(raised.count(), 2);
     }
 
-    void otherKeysDoNotMeet()
-    {
-        SingleInstance a(uniqueKey());
-        SingleInstance b(uniqueKey());
-        QVERIFY(!a.anotherRunning());
-        QVERIFY(!b.anotherRunning());
-        QVERIFY(a.isListening() && b.isListening());
-    }
-
-    void firstEndedThenNextStartIsFirstAgain()
-    {
-        const QString key = uniqueKey();
-        {
-            SingleInstance first(key);
-            QVERIFY(!first.anotherRunning());
-        }
-        SingleInstance next(key);
-        QVERIFY(!next.anotherRunning());
-        QVERIFY(next.isListening());
-    }
-
     void staleSocketFromACrash()
     {
 #ifdef Q_OS_UNIX

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include <stdexcept>
@@ -223,6 +224,18 @@ private slots:
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(qAbs(w.frameGeometry().center().x() - area.center().x()) <= 1);
         QVERIFY(qAbs(w.frameGeometry().center().y() - area.center().y()) <= 1);
+    }
+
+    void sharedWindowsStayAboveTheActiveWindow()
+    {
+        QWidget main;
+        main.show();
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QWidget ownerless;
+        KeepAboveActiveWindow(&ownerless);
+        QVERIFY(ownerless.windowHandle());
+        QCOMPARE(ownerless.windowHandle()->transientParent(), main.windowHandle());
     }
 
     void chineseFont()
