@@ -63,27 +63,25 @@ void DocumentSink::text(const QString& text, const CharState& format) {
 QImage DocumentSink::decode(const Picture& picture) {
     if (picture.kind == Picture::Unknown || picture.data.isEmpty())
         return {};
+    // Only the two formats RTF names, chosen by the data itself since writers mix them up.
+    const QByteArray& data = picture.data;
+    const char* format = data.startsWith("\x89PNG") ? "png"
+                         : data.startsWith("\xFF\xD8")  ? "jpeg"
+                         : picture.kind == Picture::Png ? "png"
+                                                        : "jpeg";
     QBuffer buffer;
-    buffer.setData(picture.data);
-    // Only the two formats the document names; the declared one first, as writers mix them up.
-    const QByteArray formats[2] = {picture.kind == Picture::Png ? "png" : "jpeg",
-                                   picture.kind == Picture::Png ? "jpeg" : "png"};
-    for (const QByteArray& format : formats) {
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer, format);
-        const QSize size = reader.size();
-        const qint64 area = qint64(size.width()) * size.height();
-        if (size.isValid() && area > 0 && area <= Limits::kMaxPicturePixels &&
-            m_pixels + area <= Limits::kMaxDocumentPixels) {
-            QImage image = reader.read();
-            if (!image.isNull()) {
-                m_pixels += area;
-                return image;
-            }
-        }
-        buffer.close();
-    }
-    return {};
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    const QSize size = reader.size();
+    const qint64 area = qint64(size.width()) * size.height();
+    if (!size.isValid() || area <= 0 || area > Limits::kMaxPicturePixels ||
+        m_pixels + area > Limits::kMaxDocumentPixels)
+        return {};
+    QImage image = reader.read();
+    if (!image.isNull())
+        m_pixels += area;
+    return image;
 }
 
 // One small grey box with a cross, drawn without a paint device so that no fonts are needed.

@@ -1,5 +1,6 @@
 #include "richtext/RtfReader.h"
 
+#include <algorithm>
 #include <string_view>
 #include <unordered_map>
 
@@ -132,7 +133,7 @@ void RtfReader::read() {
         m_starPending = false;
         switch (token.kind) {
         case RtfToken::Word:
-            if (star && m_cur.dest == Dest::Normal && lookUp(token.word) != KwShpPict) {
+            if (star && m_cur.dest != Dest::Skip && lookUp(token.word) != KwShpPict) {
                 m_cur.dest = Dest::Skip; // an optional destination we do not know
                 break;
             }
@@ -549,11 +550,33 @@ void RtfReader::decodeBytes() {
     m_expectTrail = false;
 }
 
+// A QTextCursor turns line feeds, paragraph separators and frame marks inside inserted text into
+// structure; text from \u or a broken byte pair must not do that, nor carry other control codes.
+static void sanitize(QString& text) {
+    const auto suspicious = [](char16_t c) {
+        return (c < 0x20 && c != '\t') || c == QChar::ParagraphSeparator || c == 0xFDD0 || c == 0xFDD1;
+    };
+    if (std::none_of(text.cbegin(), text.cend(), [&](QChar c) { return suspicious(c.unicode()); }))
+        return;
+    QString clean;
+    clean.reserve(text.size());
+    for (const QChar c : std::as_const(text)) {
+        const char16_t u = c.unicode();
+        if (u == '\n' || u == '\r' || u == QChar::ParagraphSeparator)
+            clean += QChar(QChar::LineSeparator);
+        else if (!suspicious(u))
+            clean += c;
+    }
+    text = clean;
+}
+
 void RtfReader::flushRun() {
     if (!m_bytes.isEmpty())
         decodeBytes();
     if (!m_runText.isEmpty()) {
-        m_sink.text(m_runText, m_runState);
+        sanitize(m_runText);
+        if (!m_runText.isEmpty())
+            m_sink.text(m_runText, m_runState);
         m_runText.clear();
     }
 }
@@ -567,6 +590,7 @@ void RtfReader::ensureContent(bool forTable) {
         m_sink.endTable();
         m_inTable = false;
         m_pending = false;
+        m_blockPageBreak = m_pageBreakNext = false;
     }
     if (wantTable) {
         if (!m_inTable) {
@@ -574,6 +598,7 @@ void RtfReader::ensureContent(bool forTable) {
             m_sink.beginTable(m_cellEdges);
             m_inTable = true;
             m_pending = false;
+            m_blockPageBreak = m_pageBreakNext = false;
             m_row = m_col = m_sinkRow = m_sinkCol = 0;
         } else if (m_row != m_sinkRow || m_col != m_sinkCol) {
             flushRun();
@@ -581,6 +606,7 @@ void RtfReader::ensureContent(bool forTable) {
             m_sinkRow = m_row;
             m_sinkCol = m_col;
             m_pending = false;
+            m_blockPageBreak = m_pageBreakNext = false;
         }
     }
     if (m_pending) {

@@ -134,7 +134,10 @@ void RtfWriter::writeParagraphFormat(const QTextBlock& block, bool inCell) {
         m_body += "\\qj";
     else if ((align & Qt::AlignRight) || ((align & Qt::AlignTrailing) && !(align & Qt::AlignAbsolute)))
         m_body += "\\qr";
-    const double left = f.leftMargin() + f.indent() * m_doc.indentWidth();
+    int indent = f.indent();
+    if (const QTextList* list = block.textList())
+        indent += list->format().indent();
+    const double left = f.leftMargin() + indent * m_doc.indentWidth();
     if (const int li = twips(left))
         appendNumber(m_body, "\\li", li);
     if (const int ri = twips(f.rightMargin()))
@@ -163,7 +166,13 @@ void RtfWriter::writeBlock(const QTextBlock& block, bool inCell) {
     writeParagraphFormat(block, inCell);
     if (const QTextList* list = block.textList()) {
         // Lists go out as their visible marker, which every reader shows.
-        const QString marker = list->itemText(block);
+        QString marker;
+        switch (list->format().style()) {
+        case QTextListFormat::ListDisc: marker = QString(QChar(0x2022)); break;
+        case QTextListFormat::ListCircle: marker = QString(QChar(0x25E6)); break;
+        case QTextListFormat::ListSquare: marker = QString(QChar(0x25AA)); break;
+        default: marker = list->itemText(block); break;
+        }
         if (!marker.isEmpty()) {
             m_body += "{\\pntext ";
             writeText(marker, m_body);
@@ -258,7 +267,6 @@ void RtfWriter::writeText(QStringView text, QByteArray& out) {
         case QChar::ParagraphSeparator: out += "\\line "; continue;
         case QChar::Nbsp: out += "\\~"; continue;
         case QChar::SoftHyphen: out += "\\-"; continue;
-        case QChar::ObjectReplacementCharacter: continue; // an image without its format
         default: break;
         }
         if (const unsigned code = gbkCode(c)) {
