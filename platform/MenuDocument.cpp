@@ -9,16 +9,14 @@ namespace {
 
 const QColor kDefaultAccent(0x2e, 0x86, 0xde);
 
-bool fail(QString* error, const QString& why)
-{
+bool fail(QString* error, const QString& why) {
     if (error)
         *error = why;
     return false;
 }
 
 // A required text: present, a string and not blank.
-bool readText(const QJsonObject& o, const char* key, QString& out, QString* error, const QString& where)
-{
+bool readText(const QJsonObject& o, const char* key, QString& out, QString* error, const QString& where) {
     const QJsonValue v = o.value(QLatin1String(key));
     if (!v.isString() || v.toString().trimmed().isEmpty())
         return fail(error, QStringLiteral("%1: \"%2\" missing or empty").arg(where, QLatin1String(key)));
@@ -27,8 +25,8 @@ bool readText(const QJsonObject& o, const char* key, QString& out, QString* erro
 }
 
 // An optional text: absent is fine, anything but a string is not.
-bool readOptionalText(const QJsonObject& o, const char* key, QString& out, QString* error, const QString& where)
-{
+bool readOptionalText(const QJsonObject& o, const char* key, QString& out, QString* error,
+                      const QString& where) {
     const QJsonValue v = o.value(QLatin1String(key));
     if (v.isUndefined())
         return true;
@@ -38,18 +36,17 @@ bool readOptionalText(const QJsonObject& o, const char* key, QString& out, QStri
     return true;
 }
 
-bool readItem(const QJsonValue& value, MenuItem& item, QString* error, const QString& where)
-{
+bool readItem(const QJsonValue& value, MenuItem& item, QString* error, const QString& where) {
     if (!value.isObject())
         return fail(error, where + QStringLiteral(": not an object"));
     const QJsonObject o = value.toObject();
-    return readText(o, "label", item.label, error, where) && readText(o, "command", item.command, error, where) &&
+    return readText(o, "label", item.label, error, where) &&
+           readText(o, "command", item.command, error, where) &&
            readOptionalText(o, "args", item.args, error, where) &&
            readOptionalText(o, "hint", item.hint, error, where);
 }
 
-bool readGroup(const QJsonValue& value, MenuGroup& group, QString* error, const QString& where)
-{
+bool readGroup(const QJsonValue& value, MenuGroup& group, QString* error, const QString& where) {
     if (!value.isObject())
         return fail(error, where + QStringLiteral(": not an object"));
     const QJsonObject o = value.toObject();
@@ -75,16 +72,14 @@ bool readGroup(const QJsonValue& value, MenuGroup& group, QString* error, const 
 
 } // namespace
 
-int MenuDocument::itemCount() const
-{
+int MenuDocument::itemCount() const {
     int n = 0;
     for (const MenuGroup& g : groups)
         n += int(g.items.size());
     return n;
 }
 
-std::optional<MenuDocument> MenuDocument::fromJson(const QByteArray& json, QString* error)
-{
+std::optional<MenuDocument> MenuDocument::fromJson(const QByteArray& json, QString* error) {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -120,8 +115,7 @@ std::optional<MenuDocument> MenuDocument::fromJson(const QByteArray& json, QStri
     return menu;
 }
 
-std::optional<MenuDocument> MenuDocument::fromFile(const QString& path, QString* error)
-{
+std::optional<MenuDocument> MenuDocument::fromFile(const QString& path, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         fail(error, QStringLiteral("%1: %2").arg(path, file.errorString()));

@@ -36,30 +36,26 @@ constexpr int kTileMs = 420;
 constexpr int kCardLeadMs = 120;
 constexpr qreal kDone = 1e9;
 
-qreal easeOutCubic(qreal t)
-{
+qreal easeOutCubic(qreal t) {
     t = std::clamp(t, 0.0, 1.0);
     return 1 - std::pow(1 - t, 3);
 }
 
-QFont pixelFont(const QFont& base, qreal px, QFont::Weight weight)
-{
+QFont pixelFont(const QFont& base, qreal px, QFont::Weight weight) {
     QFont f = base;
     f.setPixelSize(qMax(1, qRound(px)));
     f.setWeight(weight);
     return f;
 }
 
-int tileStartMs(int index)
-{
+int tileStartMs(int index) {
     return kFirstTileMs + index * kTileStaggerMs;
 }
 
 } // namespace
 
 MenuPlayer::MenuPlayer(QWidget* parent)
-    : QWidget(parent), m_intro(new QVariantAnimation(this)), m_introMs(kDone)
-{
+    : QWidget(parent), m_intro(new QVariantAnimation(this)), m_introMs(kDone) {
     setObjectName(QStringLiteral("MenuPlayer"));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -79,8 +75,7 @@ MenuPlayer::MenuPlayer(QWidget* parent)
     followParent();
 }
 
-bool MenuPlayer::load(const QString& menuFile)
-{
+bool MenuPlayer::load(const QString& menuFile) {
     QString error;
     std::optional<MenuDocument> menu = MenuDocument::fromFile(menuFile, &error);
     if (!menu) {
@@ -99,8 +94,7 @@ bool MenuPlayer::load(const QString& menuFile)
     return true;
 }
 
-void MenuPlayer::play()
-{
+void MenuPlayer::play() {
     if (!m_loaded)
         return;
     m_playing = true;
@@ -114,37 +108,31 @@ void MenuPlayer::play()
     update();
 }
 
-void MenuPlayer::stop()
-{
+void MenuPlayer::stop() {
     m_playing = false;
     m_intro->stop();
     m_introMs = kDone;
     update();
 }
 
-bool MenuPlayer::isAnimating() const
-{
+bool MenuPlayer::isAnimating() const {
     return m_intro->state() == QAbstractAnimation::Running || m_glowTimer.isActive();
 }
 
-const MenuItem& MenuPlayer::itemOf(int index) const
-{
+const MenuItem& MenuPlayer::itemOf(int index) const {
     const Tile& t = m_tiles.at(index);
     return m_menu.groups.at(t.group).items.at(t.item);
 }
 
-QString MenuPlayer::itemLabel(int index) const
-{
+QString MenuPlayer::itemLabel(int index) const {
     return index >= 0 && index < itemCount() ? itemOf(index).label : QString();
 }
 
-QString MenuPlayer::itemCommand(int index) const
-{
+QString MenuPlayer::itemCommand(int index) const {
     return index >= 0 && index < itemCount() ? itemOf(index).command : QString();
 }
 
-int MenuPlayer::indexOfCommand(const QString& command) const
-{
+int MenuPlayer::indexOfCommand(const QString& command) const {
     for (int i = 0; i < itemCount(); ++i) {
         if (itemOf(i).command == command)
             return i;
@@ -152,15 +140,13 @@ int MenuPlayer::indexOfCommand(const QString& command) const
     return -1;
 }
 
-QRect MenuPlayer::itemRect(int index) const
-{
+QRect MenuPlayer::itemRect(int index) const {
     if (index < 0 || index >= itemCount())
         return {};
     return canvasTransform().mapRect(m_tiles.at(index).rect).toAlignedRect();
 }
 
-void MenuPlayer::setCurrentIndex(int index)
-{
+void MenuPlayer::setCurrentIndex(int index) {
     if (index < -1 || index >= itemCount())
         return;
     m_current = index;
@@ -168,8 +154,7 @@ void MenuPlayer::setCurrentIndex(int index)
     update();
 }
 
-void MenuPlayer::choose(int index)
-{
+void MenuPlayer::choose(int index) {
     if (index < 0 || index >= itemCount())
         return;
     m_current = index;
@@ -183,16 +168,14 @@ void MenuPlayer::choose(int index)
         update();
 }
 
-void MenuPlayer::followParent()
-{
+void MenuPlayer::followParent() {
     if (QWidget* p = parentWidget()) {
         p->installEventFilter(this);
         setGeometry(p->rect());
     }
 }
 
-bool MenuPlayer::event(QEvent* e)
-{
+bool MenuPlayer::event(QEvent* e) {
     if (e->type() == QEvent::ParentAboutToChange && parentWidget())
         parentWidget()->removeEventFilter(this);
     else if (e->type() == QEvent::ParentChange)
@@ -200,16 +183,14 @@ bool MenuPlayer::event(QEvent* e)
     return QWidget::event(e);
 }
 
-bool MenuPlayer::eventFilter(QObject* watched, QEvent* e)
-{
+bool MenuPlayer::eventFilter(QObject* watched, QEvent* e) {
     // Fill the parent also when it has no layout, as the movie control did.
     if (watched == parentWidget() && e->type() == QEvent::Resize)
         setGeometry(parentWidget()->rect());
     return QWidget::eventFilter(watched, e);
 }
 
-void MenuPlayer::layOut()
-{
+void MenuPlayer::layOut() {
     m_tiles.clear();
     m_cards.clear();
     const int groups = int(m_menu.groups.size());
@@ -251,8 +232,7 @@ void MenuPlayer::layOut()
     }
 }
 
-QTransform MenuPlayer::canvasTransform() const
-{
+QTransform MenuPlayer::canvasTransform() const {
     const qreal s = qMin(width() / kCanvasW, height() / kCanvasH);
     QTransform t;
     t.translate((width() - kCanvasW * s) / 2, (height() - kCanvasH * s) / 2);
@@ -260,8 +240,7 @@ QTransform MenuPlayer::canvasTransform() const
     return t;
 }
 
-int MenuPlayer::tileAt(const QPointF& widgetPos) const
-{
+int MenuPlayer::tileAt(const QPointF& widgetPos) const {
     const QPointF p = canvasTransform().inverted().map(widgetPos);
     for (int i = 0; i < itemCount(); ++i) {
         if (m_tiles.at(i).rect.contains(p))
@@ -270,8 +249,7 @@ int MenuPlayer::tileAt(const QPointF& widgetPos) const
     return -1;
 }
 
-void MenuPlayer::setHovered(int index)
-{
+void MenuPlayer::setHovered(int index) {
     if (index == m_hovered)
         return;
     m_hovered = index;
@@ -280,8 +258,7 @@ void MenuPlayer::setHovered(int index)
     update();
 }
 
-void MenuPlayer::updateGlowTargets()
-{
+void MenuPlayer::updateGlowTargets() {
     bool moving = false;
     for (int i = 0; i < itemCount(); ++i) {
         Tile& t = m_tiles[i];
@@ -292,8 +269,7 @@ void MenuPlayer::updateGlowTargets()
         m_glowTimer.start();
 }
 
-void MenuPlayer::stepGlow()
-{
+void MenuPlayer::stepGlow() {
     bool moving = false;
     for (Tile& t : m_tiles) {
         const qreal d = t.glowTarget - t.glow;
@@ -309,8 +285,7 @@ void MenuPlayer::stepGlow()
     update();
 }
 
-void MenuPlayer::moveCurrent(int dx, int dy)
-{
+void MenuPlayer::moveCurrent(int dx, int dy) {
     if (itemCount() == 0)
         return;
     if (m_current < 0) {
@@ -337,21 +312,18 @@ void MenuPlayer::moveCurrent(int dx, int dy)
         setCurrentIndex(best);
 }
 
-void MenuPlayer::mouseMoveEvent(QMouseEvent* e)
-{
+void MenuPlayer::mouseMoveEvent(QMouseEvent* e) {
     setHovered(tileAt(e->position()));
 }
 
-void MenuPlayer::mousePressEvent(QMouseEvent* e)
-{
+void MenuPlayer::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(e);
     m_pressed = tileAt(e->position());
     update();
 }
 
-void MenuPlayer::mouseReleaseEvent(QMouseEvent* e)
-{
+void MenuPlayer::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton)
         return QWidget::mouseReleaseEvent(e);
     const int index = tileAt(e->position());
@@ -362,14 +334,12 @@ void MenuPlayer::mouseReleaseEvent(QMouseEvent* e)
         choose(index);
 }
 
-void MenuPlayer::leaveEvent(QEvent* e)
-{
+void MenuPlayer::leaveEvent(QEvent* e) {
     setHovered(-1);
     QWidget::leaveEvent(e);
 }
 
-void MenuPlayer::keyPressEvent(QKeyEvent* e)
-{
+void MenuPlayer::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
     case Qt::Key_Left:
         moveCurrent(-1, 0);
@@ -400,8 +370,7 @@ void MenuPlayer::keyPressEvent(QKeyEvent* e)
     }
 }
 
-bool MenuPlayer::focusNextPrevChild(bool next)
-{
+bool MenuPlayer::focusNextPrevChild(bool next) {
     // Tab walks the tiles instead of leaving the menu.
     const int n = itemCount();
     if (n == 0)
@@ -413,33 +382,28 @@ bool MenuPlayer::focusNextPrevChild(bool next)
     return true;
 }
 
-void MenuPlayer::focusInEvent(QFocusEvent* e)
-{
+void MenuPlayer::focusInEvent(QFocusEvent* e) {
     updateGlowTargets();
     QWidget::focusInEvent(e);
 }
 
-void MenuPlayer::focusOutEvent(QFocusEvent* e)
-{
+void MenuPlayer::focusOutEvent(QFocusEvent* e) {
     updateGlowTargets();
     QWidget::focusOutEvent(e);
 }
 
-qreal MenuPlayer::tileAppearance(int index) const
-{
+qreal MenuPlayer::tileAppearance(int index) const {
     return easeOutCubic((m_introMs - tileStartMs(index)) / kTileMs);
 }
 
-qreal MenuPlayer::cardAppearance(int group) const
-{
+qreal MenuPlayer::cardAppearance(int group) const {
     int first = 0;
     for (int g = 0; g < group; ++g)
         first += int(m_menu.groups.at(g).items.size());
     return easeOutCubic((m_introMs - (tileStartMs(first) - kCardLeadMs)) / kTileMs);
 }
 
-void MenuPlayer::paintEvent(QPaintEvent*)
-{
+void MenuPlayer::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     paintBackground(p);
@@ -454,8 +418,7 @@ void MenuPlayer::paintEvent(QPaintEvent*)
     paintFooter(p);
 }
 
-void MenuPlayer::paintBackground(QPainter& p) const
-{
+void MenuPlayer::paintBackground(QPainter& p) const {
     const QRectF r = rect();
     QLinearGradient base(r.topLeft(), r.bottomRight());
     base.setColorAt(0, QColor(0x09, 0x18, 0x31));
@@ -486,8 +449,7 @@ void MenuPlayer::paintBackground(QPainter& p) const
     }
 }
 
-void MenuPlayer::paintTitle(QPainter& p) const
-{
+void MenuPlayer::paintTitle(QPainter& p) const {
     const qreal a = easeOutCubic(m_introMs / kTitleMs);
     p.save();
     p.setOpacity(a);
@@ -508,8 +470,7 @@ void MenuPlayer::paintTitle(QPainter& p) const
     p.restore();
 }
 
-void MenuPlayer::paintCard(QPainter& p, int group) const
-{
+void MenuPlayer::paintCard(QPainter& p, int group) const {
     const qreal a = cardAppearance(group);
     if (a <= 0)
         return;
@@ -531,8 +492,7 @@ void MenuPlayer::paintCard(QPainter& p, int group) const
     p.restore();
 }
 
-void MenuPlayer::paintTile(QPainter& p, int index) const
-{
+void MenuPlayer::paintTile(QPainter& p, int index) const {
     const qreal a = tileAppearance(index);
     if (a <= 0)
         return;
@@ -583,8 +543,7 @@ void MenuPlayer::paintTile(QPainter& p, int index) const
 
     p.setPen(Qt::white);
     p.setFont(pixelFont(font(), m_tileFontPx, QFont::Medium));
-    p.drawText(r.adjusted(14, 0, -28, 0), Qt::AlignLeft | Qt::AlignVCenter,
-               itemOf(index).label);
+    p.drawText(r.adjusted(14, 0, -28, 0), Qt::AlignLeft | Qt::AlignVCenter, itemOf(index).label);
     QColor chevron(Qt::white);
     chevron.setAlphaF(0.55 + 0.45 * g);
     p.setPen(chevron);
@@ -595,8 +554,7 @@ void MenuPlayer::paintTile(QPainter& p, int index) const
     p.restore();
 }
 
-void MenuPlayer::paintFooter(QPainter& p) const
-{
+void MenuPlayer::paintFooter(QPainter& p) const {
     QString text;
     if (m_hovered >= 0)
         text = itemOf(m_hovered).hint;
@@ -612,7 +570,6 @@ void MenuPlayer::paintFooter(QPainter& p) const
     p.restore();
 }
 
-bool MoviePlayerInstalled(const QString& menuFile)
-{
+bool MoviePlayerInstalled(const QString& menuFile) {
     return MenuDocument::fromFile(menuFile).has_value();
 }

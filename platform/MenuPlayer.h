@@ -66,7 +66,7 @@ private:
     struct Tile {
         int group = 0;
         int item = 0;
-        QRectF rect; // design canvas
+        QRectF rect;    // design canvas
         qreal glow = 0; // 0..1, eased towards its target
         qreal glowTarget = 0;
     };

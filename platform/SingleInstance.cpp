@@ -15,8 +15,7 @@ const QByteArray kRaiseRequest = QByteArrayLiteral("raise\n");
 QPointer<SingleInstance> g_instance;
 std::function<void()> g_raiseHandler;
 
-QString currentUserName()
-{
+QString currentUserName() {
     QString name = qEnvironmentVariable("USER");
     if (name.isEmpty())
         name = qEnvironmentVariable("USERNAME");
@@ -29,19 +28,16 @@ QString currentUserName()
 
 SingleInstance::SingleInstance(QString key, QObject* parent) : QObject(parent), m_key(std::move(key)) {}
 
-SingleInstance::~SingleInstance()
-{
+SingleInstance::~SingleInstance() {
     if (m_server)
         m_server->close();
 }
 
-bool SingleInstance::isListening() const
-{
+bool SingleInstance::isListening() const {
     return m_server && m_server->isListening();
 }
 
-bool SingleInstance::anotherRunning()
-{
+bool SingleInstance::anotherRunning() {
     if (isListening())
         return false;
 
@@ -76,8 +72,7 @@ bool SingleInstance::anotherRunning()
     return false;
 }
 
-void SingleInstance::acceptConnections()
-{
+void SingleInstance::acceptConnections() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
@@ -86,28 +81,24 @@ void SingleInstance::acceptConnections()
     }
 }
 
-void SingleInstance::readRequest(QLocalSocket* socket)
-{
+void SingleInstance::readRequest(QLocalSocket* socket) {
     while (socket->canReadLine()) {
         if (socket->readLine().trimmed() == kRaiseRequest.trimmed())
             emit raiseRequested();
     }
 }
 
-QString SingleInstance::keyFor(const QString& userName, const QString& programFolder)
-{
+QString SingleInstance::keyFor(const QString& userName, const QString& programFolder) {
     const QByteArray id = (userName + QLatin1Char('\n') + QDir::cleanPath(programFolder)).toUtf8();
     const QByteArray digest = QCryptographicHash::hash(id, QCryptographicHash::Sha256).toHex();
     return QStringLiteral("velquar-") + QString::fromLatin1(digest.left(24));
 }
 
-QString SingleInstance::defaultKey()
-{
+QString SingleInstance::defaultKey() {
     return keyFor(currentUserName(), QCoreApplication::applicationDirPath());
 }
 
-SingleInstance& singleInstance()
-{
+SingleInstance& singleInstance() {
     if (!g_instance) {
         g_instance = new SingleInstance(SingleInstance::defaultKey(), QCoreApplication::instance());
         QObject::connect(g_instance, &SingleInstance::raiseRequested, g_instance, [] {
@@ -118,12 +109,10 @@ SingleInstance& singleInstance()
     return *g_instance;
 }
 
-bool AnotherInstanceRunning()
-{
+bool AnotherInstanceRunning() {
     return singleInstance().anotherRunning();
 }
 
-void SetRaiseRequestHandler(std::function<void()> handler)
-{
+void SetRaiseRequestHandler(std::function<void()> handler) {
     g_raiseHandler = std::move(handler);
 }

@@ -8,8 +8,7 @@
 #include <QScreen>
 #include <QWindow>
 
-int AnswerPageForType(int typeId)
-{
+int AnswerPageForType(int typeId) {
     switch (typeId) {
     case 61:
         return 0;
@@ -22,8 +21,7 @@ int AnswerPageForType(int typeId)
     }
 }
 
-void CentreOnDesktop(QWidget* w)
-{
+void CentreOnDesktop(QWidget* w) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!w || !screen)
         return;
@@ -33,8 +31,7 @@ void CentreOnDesktop(QWidget* w)
     w->move(frame.topLeft());
 }
 
-void KeepAboveActiveWindow(QWidget* w)
-{
+void KeepAboveActiveWindow(QWidget* w) {
     if (!w || w->parentWidget())
         return;
     QWidget* active = QApplication::activeWindow();
@@ -45,32 +42,27 @@ void KeepAboveActiveWindow(QWidget* w)
         handle->setTransientParent(active->window()->windowHandle());
 }
 
-void SetScreenCursor(Qt::CursorShape shape)
-{
+void SetScreenCursor(Qt::CursorShape shape) {
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
     if (shape != Qt::ArrowCursor)
         QGuiApplication::setOverrideCursor(QCursor(shape));
 }
 
-Qt::CursorShape ScreenCursor()
-{
+Qt::CursorShape ScreenCursor() {
     const QCursor* c = QGuiApplication::overrideCursor();
     return c ? c->shape() : Qt::ArrowCursor;
 }
 
-BusyCursor::BusyCursor() : m_previous(ScreenCursor())
-{
+BusyCursor::BusyCursor() : m_previous(ScreenCursor()) {
     SetScreenCursor(Qt::WaitCursor);
 }
 
-BusyCursor::~BusyCursor()
-{
+BusyCursor::~BusyCursor() {
     release();
 }
 
-void BusyCursor::release()
-{
+void BusyCursor::release() {
     if (!m_active)
         return;
     m_active = false;
@@ -87,8 +79,7 @@ public:
     HideWatcher(QWidget* w, QEventLoop* loop) : m_loop(loop) { w->installEventFilter(this); }
 
 protected:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
+    bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::Hide || e->type() == QEvent::Close)
             m_loop->quit();
         return false;
@@ -100,8 +91,7 @@ private:
 
 } // namespace
 
-int ExecModal(QWidget* w)
-{
+int ExecModal(QWidget* w) {
     if (auto* dialog = qobject_cast<QDialog*>(w))
         return dialog->exec();
 
@@ -119,17 +109,20 @@ int ExecModal(QWidget* w)
 
 } // namespace detail
 
-QStringList ChineseFontFamilies()
-{
-    return {QStringLiteral("Noto Sans CJK SC"),   QStringLiteral("Source Han Sans SC"),
-            QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("WenQuanYi Zen Hei"),
-            QStringLiteral("Microsoft YaHei"),     QStringLiteral("PingFang SC"),
-            QStringLiteral("Hiragino Sans GB"),    QStringLiteral("SimHei"),
-            QStringLiteral("SimSun"),              QStringLiteral("AR PL UMing CN")};
+QStringList ChineseFontFamilies() {
+    return {QStringLiteral("Noto Sans CJK SC"),
+            QStringLiteral("Source Han Sans SC"),
+            QStringLiteral("WenQuanYi Micro Hei"),
+            QStringLiteral("WenQuanYi Zen Hei"),
+            QStringLiteral("Microsoft YaHei"),
+            QStringLiteral("PingFang SC"),
+            QStringLiteral("Hiragino Sans GB"),
+            QStringLiteral("SimHei"),
+            QStringLiteral("SimSun"),
+            QStringLiteral("AR PL UMing CN")};
 }
 
-QString ChineseFontFamily()
-{
+QString ChineseFontFamily() {
     const QStringList installed = QFontDatabase::families();
     for (const QString& family : ChineseFontFamilies()) {
         if (installed.contains(family, Qt::CaseInsensitive))
@@ -138,8 +131,7 @@ QString ChineseFontFamily()
     return {};
 }
 
-void ApplyChineseFont(QApplication& app)
-{
+void ApplyChineseFont(QApplication& app) {
     QFont font = app.font();
     QStringList families;
     const QStringList installed = QFontDatabase::families();

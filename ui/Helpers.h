@@ -59,8 +59,7 @@ int ExecModal(QWidget* w);
 // result.
 template <class Factory, class W = std::remove_pointer_t<std::invoke_result_t<Factory&>>>
 int OpenWindow(Factory&& create, std::type_identity_t<W>** reference = nullptr,
-               OpenCursor cursor = OpenCursor::Hourglass)
-{
+               OpenCursor cursor = OpenCursor::Hourglass) {
     static_assert(std::is_base_of_v<QWidget, W>, "the factory must return a new window");
     const bool hourglass = cursor != OpenCursor::NoHourglass;
     QPointer<W> window;
@@ -69,8 +68,7 @@ int OpenWindow(Factory&& create, std::type_identity_t<W>** reference = nullptr,
         bool hourglass;
         QPointer<W>& window;
         W** reference;
-        ~Cleanup()
-        {
+        ~Cleanup() {
             if (hourglass)
                 SetScreenCursor(Qt::ArrowCursor);
             delete window.data();
@@ -90,8 +88,7 @@ int OpenWindow(Factory&& create, std::type_identity_t<W>** reference = nullptr,
 }
 
 template <class Factory, class W = std::remove_pointer_t<std::invoke_result_t<Factory&>>>
-int OpenWindowNoHourglass(Factory&& create, std::type_identity_t<W>** reference = nullptr)
-{
+int OpenWindowNoHourglass(Factory&& create, std::type_identity_t<W>** reference = nullptr) {
     return OpenWindow(std::forward<Factory>(create), reference, OpenCursor::NoHourglass);
 }
 

@@ -13,8 +13,7 @@ struct Palette {
     QColor dark;
 };
 
-Palette paletteFor(PromptIconKind kind)
-{
+Palette paletteFor(PromptIconKind kind) {
     switch (kind) {
     case PromptIconKind::Notice:
         return {QColor(0x5d, 0xa9, 0xf6), QColor(0x1c, 0x64, 0xc8)};
@@ -26,8 +25,7 @@ Palette paletteFor(PromptIconKind kind)
     return {Qt::lightGray, Qt::darkGray};
 }
 
-QPainterPath warningTriangle(const QRectF& r)
-{
+QPainterPath warningTriangle(const QRectF& r) {
     // A triangle with softened corners reads better at small sizes than a sharp one.
     const qreal round = r.width() * 0.08;
     const QPointF top(r.center().x(), r.top());
@@ -52,8 +50,7 @@ QPainterPath warningTriangle(const QRectF& r)
 
 } // namespace
 
-QPixmap PromptIcon(PromptIconKind kind, int size, qreal devicePixelRatio)
-{
+QPixmap PromptIcon(PromptIconKind kind, int size, qreal devicePixelRatio) {
     const int px = qMax(1, qRound(size * devicePixelRatio));
     QPixmap pm(px, px);
     pm.setDevicePixelRatio(devicePixelRatio);

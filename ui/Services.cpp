@@ -16,8 +16,7 @@ ExitService::~ExitService() = default;
 
 namespace {
 
-QMessageBox::Icon boxIcon(MsgIcon icon)
-{
+QMessageBox::Icon boxIcon(MsgIcon icon) {
     switch (icon) {
     case MsgIcon::Information:
         return QMessageBox::Information;
@@ -34,8 +33,7 @@ QMessageBox::Icon boxIcon(MsgIcon icon)
 class WindowMessages : public MessageService {
 public:
     int prompt(const QString& caption, const QString& text, int buttonSet, int page,
-               const QString& style) override
-    {
+               const QString& style) override {
         // Before start-up has created the shared dialog (or after it is gone) a temporary one serves.
         std::unique_ptr<TFrmDlg> temporary;
         TFrmDlg* dialog = FrmDlg;
@@ -46,8 +44,7 @@ public:
         return dialog->execPrompt(caption, text, buttonSet, page, style);
     }
 
-    MsgAnswer box(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) override
-    {
+    MsgAnswer box(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) override {
         QMessageBox box(boxIcon(icon), caption, text, QMessageBox::NoButton, QApplication::activeWindow());
         // Our own captions: the standard ones would follow the system language, not the program's.
         QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
@@ -69,16 +66,14 @@ struct ExitHooks {
     int next = 1;
 };
 
-ExitHooks& exitHooks()
-{
+ExitHooks& exitHooks() {
     static ExitHooks h;
     return h;
 }
 
 class ProcessExit : public ExitService {
 public:
-    void endNow(int code) override
-    {
+    void endNow(int code) override {
         // Copy first: a hook may unregister itself (or another) while it runs.
         const auto hooks = exitHooks().hooks;
         for (const auto& [handle, hook] : hooks) {
@@ -98,25 +93,21 @@ ExitService* g_exit = &g_processExit;
 
 } // namespace
 
-MessageService& messages()
-{
+MessageService& messages() {
     return *g_messages;
 }
 
-void setMessageService(MessageService* service)
-{
+void setMessageService(MessageService* service) {
     g_messages = service ? service : &g_windowMessages;
 }
 
-void ScriptedMessages::clear()
-{
+void ScriptedMessages::clear() {
     shown.clear();
     m_promptAnswers.clear();
     m_boxAnswers.clear();
 }
 
-int ScriptedMessages::rightmostResult(int buttonSet, int previous)
-{
+int ScriptedMessages::rightmostResult(int buttonSet, int previous) {
     switch (buttonSet) {
     case 0:
         return 2;
@@ -131,8 +122,7 @@ int ScriptedMessages::rightmostResult(int buttonSet, int previous)
 }
 
 int ScriptedMessages::prompt(const QString& caption, const QString& text, int buttonSet, int page,
-                             const QString& style)
-{
+                             const QString& style) {
     Shown s;
     s.kind = QStringLiteral("prompt");
     s.caption = caption;
@@ -145,8 +135,8 @@ int ScriptedMessages::prompt(const QString& caption, const QString& text, int bu
     return m_promptAnswers.isEmpty() ? m_lastRightmost : m_promptAnswers.takeFirst();
 }
 
-MsgAnswer ScriptedMessages::box(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons)
-{
+MsgAnswer ScriptedMessages::box(const QString& caption, const QString& text, MsgIcon icon,
+                                MsgButtons buttons) {
     Shown s;
     s.kind = QStringLiteral("box");
     s.caption = caption;
@@ -157,60 +147,50 @@ MsgAnswer ScriptedMessages::box(const QString& caption, const QString& text, Msg
     return m_boxAnswers.isEmpty() ? MsgAnswer::Ok : m_boxAnswers.takeFirst();
 }
 
-ScopedMessages::ScopedMessages() : m_previous(&messages())
-{
+ScopedMessages::ScopedMessages() : m_previous(&messages()) {
     setMessageService(&m_script);
 }
 
-ScopedMessages::~ScopedMessages()
-{
+ScopedMessages::~ScopedMessages() {
     setMessageService(m_previous);
 }
 
-ExitService& exitService()
-{
+ExitService& exitService() {
     return *g_exit;
 }
 
-void setExitService(ExitService* service)
-{
+void setExitService(ExitService* service) {
     g_exit = service ? service : &g_processExit;
 }
 
-int addBeforeExitHook(std::function<void()> hook)
-{
+int addBeforeExitHook(std::function<void()> hook) {
     ExitHooks& h = exitHooks();
     const int handle = h.next++;
     h.hooks.emplace(handle, std::move(hook));
     return handle;
 }
 
-void removeBeforeExitHook(int handle)
-{
+void removeBeforeExitHook(int handle) {
     exitHooks().hooks.erase(handle);
 }
 
-void EndProgramNow(int code)
-{
+void EndProgramNow(int code) {
     exitService().endNow(code);
     // An exit service must not return; if one does, the promise of [[noreturn]] still holds.
     std::fflush(nullptr);
     std::_Exit(code);
 }
 
-void ScriptedExit::endNow(int c)
-{
+void ScriptedExit::endNow(int c) {
     requested = true;
     code = c;
     throw ProgramEnded{c};
 }
 
-ScopedExit::ScopedExit() : m_previous(&exitService())
-{
+ScopedExit::ScopedExit() : m_previous(&exitService()) {
     setExitService(&m_script);
 }
 
-ScopedExit::~ScopedExit()
-{
+ScopedExit::~ScopedExit() {
     setExitService(m_previous);
 }

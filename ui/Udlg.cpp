@@ -29,8 +29,7 @@ const QColor kBackground(0xf3, 0xf6, 0xfb);
 // One page of the icon panel: its picture, painted at the screen's own pixel ratio.
 class IconPage : public QWidget {
 public:
-    IconPage(PromptIconKind kind, const QString& name, QWidget* parent) : QWidget(parent), m_kind(kind)
-    {
+    IconPage(PromptIconKind kind, const QString& name, QWidget* parent) : QWidget(parent), m_kind(kind) {
         setObjectName(name);
         setAccessibleName(name);
         setToolTip(name);
@@ -38,8 +37,7 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         const int side = qMin(width(), height());
         p.drawPixmap(0, 0, PromptIcon(m_kind, side, devicePixelRatioF()));
@@ -82,8 +80,7 @@ QPushButton:focus { border-width: 2px; }
 
 } // namespace
 
-TFrmDlg::TFrmDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
-{
+TFrmDlg::TFrmDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("FrmDlg"));
     setWindowTitle(QStringLiteral("提示框"));
     setModal(true);
@@ -156,8 +153,7 @@ TFrmDlg::TFrmDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWi
 }
 
 void TFrmDlg::preparePrompt(const QString& caption, const QString& text, int buttonSet, int page,
-                            const QString& style)
-{
+                            const QString& style) {
     setFixedWidth(m_designedWidth);
     setWindowTitle(caption);
     fcLabel1->setText(text);
@@ -169,8 +165,7 @@ void TFrmDlg::preparePrompt(const QString& caption, const QString& text, int but
 }
 
 int TFrmDlg::execPrompt(const QString& caption, const QString& text, int buttonSet, int page,
-                        const QString& style)
-{
+                        const QString& style) {
     preparePrompt(caption, text, buttonSet, page, style);
     KeepAboveActiveWindow(this);
     CentreOnDesktop(this);
@@ -184,8 +179,7 @@ int TFrmDlg::execPrompt(const QString& caption, const QString& text, int buttonS
     return exec();
 }
 
-void TFrmDlg::applyButtonSet(int buttonSet)
-{
+void TFrmDlg::applyButtonSet(int buttonSet) {
     switch (buttonSet) {
     case 0:
         fcShapeBtn1->setVisible(true);
@@ -226,16 +220,14 @@ void TFrmDlg::applyButtonSet(int buttonSet)
     }
 }
 
-void TFrmDlg::applyStyle(const QString& style)
-{
+void TFrmDlg::applyStyle(const QString& style) {
     const bool exam = style == QLatin1String("Exam");
     fcShapeBtn1->setText(QStringLiteral("确定"));
     fcShapeBtn2->setText(exam ? QStringLiteral("作废") : QStringLiteral("取消"));
     fcShapeBtn3->setText(exam ? QStringLiteral("取消") : QStringLiteral("确定"));
 }
 
-void TFrmDlg::fitHeight()
-{
+void TFrmDlg::fitHeight() {
     // The panel's size cache only learns of the new text through a posted layout request;
     // the height is needed now.
     fcLabel1->parentWidget()->updateGeometry();
@@ -247,8 +239,7 @@ void TFrmDlg::fitHeight()
     setFixedHeight(qMax(kDesignedMinHeight, h));
 }
 
-QPushButton* TFrmDlg::lastVisibleButton() const
-{
+QPushButton* TFrmDlg::lastVisibleButton() const {
     for (QPushButton* b : {fcShapeBtn3, fcShapeBtn2, fcShapeBtn1}) {
         if (!b->isHidden())
             return b;
@@ -256,16 +247,14 @@ QPushButton* TFrmDlg::lastVisibleButton() const
     return nullptr;
 }
 
-void TFrmDlg::reject()
-{
+void TFrmDlg::reject() {
     if (QPushButton* b = lastVisibleButton())
         b->click();
     else
         QDialog::reject();
 }
 
-void TFrmDlg::mousePressEvent(QMouseEvent* event)
-{
+void TFrmDlg::mousePressEvent(QMouseEvent* event) {
     // Without a frame the title line is where the learner drags the dialog.
     if (event->button() == Qt::LeftButton && m_titleBar->geometry().contains(event->position().toPoint()) &&
         windowHandle()) {
@@ -275,8 +264,7 @@ void TFrmDlg::mousePressEvent(QMouseEvent* event)
     QDialog::mousePressEvent(event);
 }
 
-void TFrmDlg::paintEvent(QPaintEvent*)
-{
+void TFrmDlg::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), kBackground);
     p.setPen(kFrame);
@@ -284,21 +272,18 @@ void TFrmDlg::paintEvent(QPaintEvent*)
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-int ShowPrompt(const QString& caption, const QString& text, int buttonSet, int page, const QString& style)
-{
+int ShowPrompt(const QString& caption, const QString& text, int buttonSet, int page, const QString& style) {
     return messages().prompt(caption, text, buttonSet, page, style);
 }
 
-void CreateSharedWindows()
-{
+void CreateSharedWindows() {
     if (!FrmProgress)
         FrmProgress = new TFrmProgress;
     if (!FrmDlg)
         FrmDlg = new TFrmDlg;
 }
 
-void DestroySharedWindows()
-{
+void DestroySharedWindows() {
     delete FrmDlg;
     FrmDlg = nullptr;
     delete FrmProgress;

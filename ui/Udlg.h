@@ -22,7 +22,8 @@ public:
     void preparePrompt(const QString& caption, const QString& text, int buttonSet, int page,
                        const QString& style);
     // preparePrompt, then shows the dialog modally, centred on the desktop; returns 1, 2 or 3.
-    int execPrompt(const QString& caption, const QString& text, int buttonSet, int page, const QString& style);
+    int execPrompt(const QString& caption, const QString& text, int buttonSet, int page,
+                   const QString& style);
 
     int designedWidth() const { return m_designedWidth; }
 

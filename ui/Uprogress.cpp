@@ -22,8 +22,7 @@ public:
     explicit Hourglass(QWidget* parent) : QWidget(parent) { setFixedSize(kHourglassSide, kHourglassSide); }
 
 protected:
-    void paintEvent(QPaintEvent*) override
-    {
+    void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         const qreal s = kHourglassSide;
@@ -64,8 +63,7 @@ protected:
 
 } // namespace
 
-TFrmProgress::TFrmProgress(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
-{
+TFrmProgress::TFrmProgress(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("FrmProgress"));
     setWindowTitle(QStringLiteral("进度条"));
     setCursor(Qt::WaitCursor);
@@ -84,8 +82,7 @@ TFrmProgress::TFrmProgress(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::F
     setFixedSize(320, 76);
 }
 
-void TFrmProgress::paintEvent(QPaintEvent*)
-{
+void TFrmProgress::paintEvent(QPaintEvent*) {
     QPainter p(this);
     QLinearGradient bg(0, 0, 0, height());
     bg.setColorAt(0, QColor(0xff, 0xff, 0xff));
@@ -96,8 +93,7 @@ void TFrmProgress::paintEvent(QPaintEvent*)
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void ShowProgress(const QString& statusLine)
-{
+void ShowProgress(const QString& statusLine) {
     if (!FrmProgress)
         FrmProgress = new TFrmProgress;
     FrmProgress->Label1->setText(statusLine);
@@ -109,8 +105,7 @@ void ShowProgress(const QString& statusLine)
     QApplication::processEvents();
 }
 
-void HideProgress()
-{
+void HideProgress() {
     if (FrmProgress)
         FrmProgress->hide();
 }

@@ -7,19 +7,18 @@
 
 namespace {
 
-QString deliveredMenu()
-{
+QString deliveredMenu() {
     return qEnvironmentVariable("VQ_SOURCE_DIR") + QStringLiteral("/pic/main.menu");
 }
 
 // Every command string the main window dispatches.
 const QStringList kCommands{
-    QStringLiteral("ksdg"),  QStringLiteral("zsd"),   QStringLiteral("lx"),    QStringLiteral("lx2"),
-    QStringLiteral("lx3"),   QStringLiteral("lx4"),   QStringLiteral("lx5"),   QStringLiteral("szjh"),
-    QStringLiteral("szks"),  QStringLiteral("rz"),    QStringLiteral("tj"),    QStringLiteral("sj"),
-    QStringLiteral("music"), QStringLiteral("sztime"), QStringLiteral("fg"),   QStringLiteral("lxfs"),
-    QStringLiteral("help"),  QStringLiteral("about"), QStringLiteral("quit"),  QStringLiteral("cj"),
-    QStringLiteral("mnks"),  QStringLiteral("mnks2"), QStringLiteral("mnks3"), QStringLiteral("mnks4"),
+    QStringLiteral("ksdg"),  QStringLiteral("zsd"),    QStringLiteral("lx"),    QStringLiteral("lx2"),
+    QStringLiteral("lx3"),   QStringLiteral("lx4"),    QStringLiteral("lx5"),   QStringLiteral("szjh"),
+    QStringLiteral("szks"),  QStringLiteral("rz"),     QStringLiteral("tj"),    QStringLiteral("sj"),
+    QStringLiteral("music"), QStringLiteral("sztime"), QStringLiteral("fg"),    QStringLiteral("lxfs"),
+    QStringLiteral("help"),  QStringLiteral("about"),  QStringLiteral("quit"),  QStringLiteral("cj"),
+    QStringLiteral("mnks"),  QStringLiteral("mnks2"),  QStringLiteral("mnks3"), QStringLiteral("mnks4"),
     QStringLiteral("mnks5")};
 
 const char* const kSmallMenu = R"({"format": "velquar-menu", "version": 1, "title": "T",
@@ -34,8 +33,7 @@ class MenuPlayerTest : public QObject {
 
     QTemporaryDir m_dir;
 
-    QString writeMenu(const QString& name, const QByteArray& text)
-    {
+    QString writeMenu(const QString& name, const QByteArray& text) {
         const QString path = m_dir.filePath(name);
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -45,18 +43,18 @@ class MenuPlayerTest : public QObject {
     }
 
 private slots:
-    void invalidMenuFiles_data()
-    {
+    void invalidMenuFiles_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::newRow("not JSON") << QByteArray("<swf>");
         QTest::newRow("empty file") << QByteArray();
         QTest::newRow("array") << QByteArray("[]");
-        QTest::newRow("other format") << QByteArray(R"({"format": "x", "version": 1, "title": "T", "groups": []})");
-        QTest::newRow("later version")
-            << QByteArray(kSmallMenu).replace("\"version\": 1", "\"version\": 2");
-        QTest::newRow("no groups")
-            << QByteArray(R"({"format": "velquar-menu", "version": 1, "title": "T", "groups": []})");
-        QTest::newRow("blank title") << QByteArray(kSmallMenu).replace("\"title\": \"T\"", "\"title\": \" \"");
+        QTest::newRow("other format")
+            << QByteArray(R"({"format": "x", "version": 1, "title": "T", "groups": []})");
+        QTest::newRow("later version") << QByteArray(kSmallMenu).replace("\"version\": 1", "\"version\": 2");
+        QTest::newRow("no groups") << QByteArray(
+            R"({"format": "velquar-menu", "version": 1, "title": "T", "groups": []})");
+        QTest::newRow("blank title")
+            << QByteArray(kSmallMenu).replace("\"title\": \"T\"", "\"title\": \" \"");
         QTest::newRow("empty command")
             << QByteArray(kSmallMenu).replace("\"command\": \"two\"", "\"command\": \"\"");
         QTest::newRow("command not text")
@@ -67,8 +65,7 @@ private slots:
         QTest::newRow("bad accent") << QByteArray(kSmallMenu).replace("#ff0000", "reddish");
         QTest::newRow("args not text") << QByteArray(kSmallMenu).replace("\"args\": \"x\"", "\"args\": 1");
     }
-    void invalidMenuFiles()
-    {
+    void invalidMenuFiles() {
         QFETCH(QByteArray, text);
         const QString path = writeMenu(QStringLiteral("bad.menu"), text);
         QVERIFY(!path.isEmpty());
@@ -79,8 +76,7 @@ private slots:
         QVERIFY(!MoviePlayerInstalled(path));
     }
 
-    void missingMenuFile()
-    {
+    void missingMenuFile() {
         const QString path = m_dir.filePath(QStringLiteral("absent.menu"));
         MenuPlayer player;
         QVERIFY(!player.load(path));
@@ -89,8 +85,7 @@ private slots:
         QVERIFY(!player.isPlaying());
     }
 
-    void failedLoadKeepsTheMenuShown()
-    {
+    void failedLoadKeepsTheMenuShown() {
         MenuPlayer player;
         QVERIFY(player.load(writeMenu(QStringLiteral("small.menu"), kSmallMenu)));
         QVERIFY(!player.load(m_dir.filePath(QStringLiteral("absent.menu"))));
@@ -99,8 +94,7 @@ private slots:
         QCOMPARE(player.title(), QStringLiteral("T"));
     }
 
-    void deliveredMenuCarriesEveryCommandOnce()
-    {
+    void deliveredMenuCarriesEveryCommandOnce() {
         QVERIFY(MoviePlayerInstalled(deliveredMenu()));
         MenuPlayer player;
         QVERIFY2(player.load(deliveredMenu()), qPrintable(player.errorString()));
@@ -117,16 +111,14 @@ private slots:
         QCOMPARE(sortedCommands, expected);
     }
 
-    void clickEachItemSendsItsCommand_data()
-    {
+    void clickEachItemSendsItsCommand_data() {
         QTest::addColumn<QSize>("size");
         QTest::newRow("800x600") << QSize(800, 600);
         QTest::newRow("1024x768") << QSize(1024, 768);
         QTest::newRow("1920x1080") << QSize(1920, 1080);
         QTest::newRow("tall 800x1000") << QSize(800, 1000);
     }
-    void clickEachItemSendsItsCommand()
-    {
+    void clickEachItemSendsItsCommand() {
         QFETCH(QSize, size);
         MenuPlayer player;
         player.resize(size);
@@ -155,8 +147,7 @@ private slots:
         }
     }
 
-    void clicksThatChooseNothing()
-    {
+    void clicksThatChooseNothing() {
         MenuPlayer player;
         player.resize(1024, 768);
         QVERIFY(player.load(deliveredMenu()));
@@ -175,8 +166,7 @@ private slots:
         QCOMPARE(sent.count(), 0);
     }
 
-    void argsTravelWithTheCommand()
-    {
+    void argsTravelWithTheCommand() {
         MenuPlayer player;
         player.resize(800, 600);
         QVERIFY(player.load(writeMenu(QStringLiteral("small.menu"), kSmallMenu)));
@@ -187,8 +177,7 @@ private slots:
         QCOMPARE(sent.at(0).at(1).toString(), QStringLiteral("x"));
     }
 
-    void keyboardChooses()
-    {
+    void keyboardChooses() {
         MenuPlayer player;
         player.resize(1024, 768);
         QVERIFY(player.load(deliveredMenu()));
@@ -231,8 +220,7 @@ private slots:
         QCOMPARE(sent.at(3).at(0).toString(), player.itemCommand(player.itemCount() - 1));
     }
 
-    void everyTileReachableByArrows()
-    {
+    void everyTileReachableByArrows() {
         MenuPlayer player;
         player.resize(800, 600);
         QVERIFY(player.load(deliveredMenu()));
@@ -254,8 +242,7 @@ private slots:
         QCOMPARE(reached.size(), player.itemCount());
     }
 
-    void playing()
-    {
+    void playing() {
         MenuPlayer player;
         player.resize(800, 600);
         QVERIFY(player.load(deliveredMenu()));
@@ -279,8 +266,7 @@ private slots:
         QVERIFY(!player.isPlaying());
     }
 
-    void fillsItsParentAndScales()
-    {
+    void fillsItsParentAndScales() {
         QWidget window;
         window.resize(800, 600);
         auto* player = new MenuPlayer(&window);

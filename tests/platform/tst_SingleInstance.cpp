@@ -22,8 +22,7 @@ const char* const kChildKeyVariable = "VQ_TEST_SINGLE_INSTANCE_KEY";
 constexpr int kChildFoundAnother = 3;
 constexpr int kChildIsFirst = 4;
 
-QString uniqueKey()
-{
+QString uniqueKey() {
     return QStringLiteral("vq-test-") + QUuid::createUuid().toString(QUuid::Id128).left(16);
 }
 
@@ -32,8 +31,7 @@ QString uniqueKey()
 class SingleInstanceTest : public QObject {
     Q_OBJECT
 
-    static void startChild(QProcess& child, const QString& key)
-    {
+    static void startChild(QProcess& child, const QString& key) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QString::fromLatin1(kChildKeyVariable), key);
         child.setProcessEnvironment(env);
@@ -41,8 +39,7 @@ class SingleInstanceTest : public QObject {
     }
 
 private slots:
-    void keyPerUserAndFolder()
-    {
+    void keyPerUserAndFolder() {
         const QString key = SingleInstance::keyFor(QStringLiteral("li"), QStringLiteral("/opt/velquar"));
         QCOMPARE(SingleInstance::keyFor(QStringLiteral("li"), QStringLiteral("/opt/velquar/")), key);
         QVERIFY(SingleInstance::keyFor(QStringLiteral("wang"), QStringLiteral("/opt/velquar")) != key);
@@ -52,8 +49,7 @@ private slots:
         QVERIFY(!key.contains(QLatin1Char('/')));
     }
 
-    void secondCheckFindsTheFirstAndRaisesIt()
-    {
+    void secondCheckFindsTheFirstAndRaisesIt() {
         const QString key = uniqueKey();
         SingleInstance first(key);
         QSignalSpy raised(&first, &SingleInstance::raiseRequested);
@@ -72,8 +68,7 @@ private slots:
         QTRY_COMPARE(raised.count(), 2);
     }
 
-    void staleSocketFromACrash()
-    {
+    void staleSocketFromACrash() {
 #ifdef Q_OS_UNIX
         // A socket bound and abandoned without removing its file, as a killed copy leaves it.
         const QString key = uniqueKey();
@@ -98,8 +93,7 @@ private slots:
 #endif
     }
 
-    void secondProcessFindsTheFirst()
-    {
+    void secondProcessFindsTheFirst() {
         const QString key = uniqueKey();
         {
             SingleInstance first(key);
@@ -119,8 +113,7 @@ private slots:
         QCOMPARE(child.exitCode(), kChildIsFirst);
     }
 
-    void programWideCheckCallsTheRaiseHandler()
-    {
+    void programWideCheckCallsTheRaiseHandler() {
         int raises = 0;
         SetRaiseRequestHandler([&raises] { ++raises; });
         QCOMPARE(singleInstance().key(), SingleInstance::defaultKey());
@@ -134,8 +127,7 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QString childKey = qEnvironmentVariable(kChildKeyVariable);
     if (!childKey.isEmpty()) {

@@ -11,8 +11,7 @@
 
 namespace {
 
-bool hourglassShown()
-{
+bool hourglassShown() {
     const QCursor* c = QGuiApplication::overrideCursor();
     return c && c->shape() == Qt::WaitCursor;
 }
@@ -22,11 +21,8 @@ bool hourglassShown()
 class ProbeDialog : public QDialog {
 public:
     explicit ProbeDialog(bool* hourglassWhileShown, bool failWhileShown = false)
-        : m_seen(hourglassWhileShown), m_fail(failWhileShown)
-    {
-    }
-    int exec() override
-    {
+        : m_seen(hourglassWhileShown), m_fail(failWhileShown) {}
+    int exec() override {
         *m_seen = hourglassShown();
         if (m_fail)
             throw std::runtime_error("loading failed");
@@ -47,8 +43,7 @@ class HelpersTest : public QObject {
 private slots:
     void cleanup() { SetScreenCursor(Qt::ArrowCursor); }
 
-    void answerPageForType_data()
-    {
+    void answerPageForType_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("page");
         QTest::newRow("61 single choice") << 61 << 0;
@@ -61,15 +56,13 @@ private slots:
         QTest::newRow("0") << 0 << 99;
         QTest::newRow("negative") << -61 << 99;
     }
-    void answerPageForType()
-    {
+    void answerPageForType() {
         QFETCH(int, type);
         QFETCH(int, page);
         QCOMPARE(AnswerPageForType(type), page);
     }
 
-    void openWindowShowsHourglassAndCleansUp()
-    {
+    void openWindowShowsHourglassAndCleansUp() {
         bool hourglassAtCreation = false;
         bool hourglassWhileShown = false;
         QPointer<ProbeDialog> created;
@@ -89,8 +82,7 @@ private slots:
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
-    void referenceHoldsTheWindowWhileItShows()
-    {
+    void referenceHoldsTheWindowWhileItShows() {
         ProbeDialog* reference = nullptr;
         bool seen = false;
         bool referenceSet = false;
@@ -105,8 +97,7 @@ private slots:
         QVERIFY(!reference);
     }
 
-    void failureWhileShowingStillCleansUp()
-    {
+    void failureWhileShowingStillCleansUp() {
         bool seen = false;
         QPointer<ProbeDialog> created;
         ProbeDialog* reference = nullptr;
@@ -122,18 +113,16 @@ private slots:
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
-    void failureWhileCreatingRestoresCursor()
-    {
+    void failureWhileCreatingRestoresCursor() {
         QDialog* reference = nullptr;
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, OpenWindow(
-                                                         []() -> QDialog* { throw std::runtime_error("no data"); },
-                                                         &reference));
+        QVERIFY_THROWS_EXCEPTION(
+            std::runtime_error,
+            OpenWindow([]() -> QDialog* { throw std::runtime_error("no data"); }, &reference));
         QVERIFY(!reference);
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
-    void arrowBackBeforeShowing()
-    {
+    void arrowBackBeforeShowing() {
         bool hourglassAtCreation = false;
         bool hourglassWhileShown = true;
         OpenWindow(
@@ -147,8 +136,7 @@ private slots:
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
-    void noHourglassLeavesCursorAlone()
-    {
+    void noHourglassLeavesCursorAlone() {
         bool hourglassAtCreation = true;
         bool hourglassWhileShown = true;
         QPointer<ProbeDialog> created;
@@ -163,8 +151,7 @@ private slots:
         QVERIFY(created.isNull());
     }
 
-    void plainWidgetShowsModallyUntilClosed()
-    {
+    void plainWidgetShowsModallyUntilClosed() {
         QPointer<QWidget> created;
         bool modal = false;
         const int result = OpenWindow([&] {
@@ -182,8 +169,7 @@ private slots:
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
-    void busyCursorNestsAndRestores()
-    {
+    void busyCursorNestsAndRestores() {
         {
             BusyCursor outer;
             QVERIFY(hourglassShown());
@@ -206,8 +192,7 @@ private slots:
         QCOMPARE(ScreenCursor(), Qt::PointingHandCursor);
     }
 
-    void screenCursorIsOneValue()
-    {
+    void screenCursorIsOneValue() {
         SetScreenCursor(Qt::WaitCursor);
         SetScreenCursor(Qt::WaitCursor);
         SetScreenCursor(Qt::ArrowCursor);
@@ -216,8 +201,7 @@ private slots:
         QCOMPARE(ScreenCursor(), Qt::ArrowCursor);
     }
 
-    void centreOnDesktop()
-    {
+    void centreOnDesktop() {
         QWidget w;
         w.resize(300, 200);
         CentreOnDesktop(&w);
@@ -226,8 +210,7 @@ private slots:
         QVERIFY(qAbs(w.frameGeometry().center().y() - area.center().y()) <= 1);
     }
 
-    void sharedWindowsStayAboveTheActiveWindow()
-    {
+    void sharedWindowsStayAboveTheActiveWindow() {
         QWidget main;
         main.show();
         main.activateWindow();
@@ -238,8 +221,7 @@ private slots:
         QCOMPARE(ownerless.windowHandle()->transientParent(), main.windowHandle());
     }
 
-    void chineseFont()
-    {
+    void chineseFont() {
         const QString family = ChineseFontFamily();
         if (family.isEmpty())
             QSKIP("no Simplified Chinese font installed");

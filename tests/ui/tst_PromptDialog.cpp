@@ -15,8 +15,7 @@
 namespace {
 
 // Runs action on the modal dialog as soon as it is up.
-void onModal(std::function<void(QWidget*)> action)
-{
+void onModal(std::function<void(QWidget*)> action) {
     auto* poll = new QTimer;
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, [poll, action] {
@@ -35,8 +34,7 @@ struct Seen {
 };
 
 // Clicks the named button of the modal dialog, noting first which buttons it shows.
-void clickWhenShown(const QString& buttonName, Seen* seen = nullptr)
-{
+void clickWhenShown(const QString& buttonName, Seen* seen = nullptr) {
     onModal([buttonName, seen](QWidget* modal) {
         if (seen) {
             seen->title = modal->windowTitle();
@@ -52,13 +50,11 @@ void clickWhenShown(const QString& buttonName, Seen* seen = nullptr)
     });
 }
 
-void keyWhenShown(Qt::Key key)
-{
+void keyWhenShown(Qt::Key key) {
     onModal([key](QWidget* modal) { QTest::keyClick(modal, key); });
 }
 
-QList<bool> visibility(const TFrmDlg& d)
-{
+QList<bool> visibility(const TFrmDlg& d) {
     return {!d.fcShapeBtn1->isHidden(), !d.fcShapeBtn2->isHidden(), !d.fcShapeBtn3->isHidden()};
 }
 
@@ -70,8 +66,7 @@ class PromptDialogTest : public QObject {
 private slots:
     void cleanup() { DestroySharedWindows(); }
 
-    void buttonSets_data()
-    {
+    void buttonSets_data() {
         QTest::addColumn<int>("set");
         QTest::addColumn<QList<bool>>("visible");
         QTest::newRow("0: first two") << 0 << QList<bool>{true, true, false};
@@ -79,8 +74,7 @@ private slots:
         QTest::newRow("2: all three") << 2 << QList<bool>{true, true, true};
         QTest::newRow("3: first only") << 3 << QList<bool>{true, false, false};
     }
-    void buttonSets()
-    {
+    void buttonSets() {
         QFETCH(int, set);
         QFETCH(QList<bool>, visible);
         TFrmDlg d;
@@ -90,8 +84,7 @@ private slots:
         QCOMPARE(visibility(d), visible);
     }
 
-    void unknownSetKeepsPreviousButtons()
-    {
+    void unknownSetKeepsPreviousButtons() {
         TFrmDlg d;
         d.preparePrompt(QStringLiteral("提示"), QStringLiteral("a"), 0, 0, QString());
         d.preparePrompt(QStringLiteral("提示"), QStringLiteral("b"), 7, 0, QString());
@@ -103,8 +96,7 @@ private slots:
         QCOMPARE(d.width(), d.designedWidth());
     }
 
-    void narrowSetThenFullWidthAgain()
-    {
+    void narrowSetThenFullWidthAgain() {
         TFrmDlg d;
         const int designed = d.designedWidth();
         QVERIFY(designed > 200);
@@ -117,8 +109,7 @@ private slots:
         QCOMPARE(d.width(), designed);
     }
 
-    void longTextGrowsTheDialogDownwards()
-    {
+    void longTextGrowsTheDialogDownwards() {
         TFrmDlg d;
         d.preparePrompt(QStringLiteral("提示"), QStringLiteral("短"), 1, 0, QStringLiteral("NO"));
         const int shortHeight = d.height();
@@ -128,31 +119,30 @@ private slots:
         QVERIFY(d.fcLabel1->geometry().bottom() <= d.height());
     }
 
-    void captionsByStyle_data()
-    {
+    void captionsByStyle_data() {
         QTest::addColumn<QString>("style");
         QTest::addColumn<QStringList>("captions");
         const QStringList ordinary{QStringLiteral("确定"), QStringLiteral("取消"), QStringLiteral("确定")};
         QTest::newRow("Exam") << QStringLiteral("Exam")
-                              << QStringList{QStringLiteral("确定"), QStringLiteral("作废"), QStringLiteral("取消")};
+                              << QStringList{QStringLiteral("确定"), QStringLiteral("作废"),
+                                             QStringLiteral("取消")};
         QTest::newRow("NO") << QStringLiteral("NO") << ordinary;
         QTest::newRow("No") << QStringLiteral("No") << ordinary;
         QTest::newRow("empty") << QString() << ordinary;
         QTest::newRow("exam lower case") << QStringLiteral("exam") << ordinary;
     }
-    void captionsByStyle()
-    {
+    void captionsByStyle() {
         QFETCH(QString, style);
         QFETCH(QStringList, captions);
         TFrmDlg d;
         // After an exam call, so that ordinary captions must really be put back.
         d.preparePrompt(QStringLiteral("提示"), QStringLiteral("x"), 2, 0, QStringLiteral("Exam"));
         d.preparePrompt(QStringLiteral("提示"), QStringLiteral("x"), 2, 0, style);
-        QCOMPARE((QStringList{d.fcShapeBtn1->text(), d.fcShapeBtn2->text(), d.fcShapeBtn3->text()}), captions);
+        QCOMPARE((QStringList{d.fcShapeBtn1->text(), d.fcShapeBtn2->text(), d.fcShapeBtn3->text()}),
+                 captions);
     }
 
-    void captionTextAndPage()
-    {
+    void captionTextAndPage() {
         TFrmDlg d;
         QCOMPARE(d.windowTitle(), QStringLiteral("提示框"));
         QCOMPARE(d.epNoteBook1->count(), 3);
@@ -174,8 +164,7 @@ private slots:
         QCOMPARE(d.epNoteBook1->currentIndex(), 2);
     }
 
-    void iconPagesDifferAndAreDrawn()
-    {
+    void iconPagesDifferAndAreDrawn() {
         const QImage notice = PromptIcon(PromptIconKind::Notice, 48).toImage();
         const QImage warning = PromptIcon(PromptIconKind::Warning, 48).toImage();
         const QImage error = PromptIcon(PromptIconKind::Error, 48).toImage();
@@ -190,41 +179,39 @@ private slots:
         QVERIFY2(w.red() > w.blue() && w.green() > w.blue(), qPrintable(w.name()));
     }
 
-    void oneButtonNoticeReturnsThree()
-    {
+    void oneButtonNoticeReturnsThree() {
         CreateSharedWindows();
         Seen seen;
         clickWhenShown(QStringLiteral("fcShapeBtn3"), &seen);
-        const int result = ShowPrompt(QStringLiteral("提示"), QStringLiteral("已保存"), 1, 1, QStringLiteral("NO"));
+        const int result =
+            ShowPrompt(QStringLiteral("提示"), QStringLiteral("已保存"), 1, 1, QStringLiteral("NO"));
         QCOMPARE(result, 3);
         QCOMPARE(seen.visibleCaptions, QStringList{QStringLiteral("确定")});
         QCOMPARE(seen.title, QStringLiteral("提示"));
         QVERIFY(!FrmDlg->isVisible());
     }
 
-    void examHandInButtons_data()
-    {
+    void examHandInButtons_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("result");
         QTest::newRow("确定") << QStringLiteral("fcShapeBtn1") << 1;
         QTest::newRow("作废") << QStringLiteral("fcShapeBtn2") << 2;
         QTest::newRow("取消") << QStringLiteral("fcShapeBtn3") << 3;
     }
-    void examHandInButtons()
-    {
+    void examHandInButtons() {
         QFETCH(QString, button);
         QFETCH(int, result);
         CreateSharedWindows();
         Seen seen;
         clickWhenShown(button, &seen);
-        QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("确定交卷吗？"), 2, 0, QStringLiteral("Exam")),
-                 result);
+        QCOMPARE(
+            ShowPrompt(QStringLiteral("提示"), QStringLiteral("确定交卷吗？"), 2, 0, QStringLiteral("Exam")),
+            result);
         QCOMPARE(seen.visibleCaptions,
                  (QStringList{QStringLiteral("确定"), QStringLiteral("作废"), QStringLiteral("取消")}));
     }
 
-    void keyboardAnswers_data()
-    {
+    void keyboardAnswers_data() {
         QTest::addColumn<int>("set");
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("result");
@@ -236,25 +223,23 @@ private slots:
         QTest::newRow("set 2 Esc") << 2 << int(Qt::Key_Escape) << 3;
         QTest::newRow("set 3 Esc") << 3 << int(Qt::Key_Escape) << 1;
     }
-    void keyboardAnswers()
-    {
+    void keyboardAnswers() {
         QFETCH(int, set);
         QFETCH(int, key);
         QFETCH(int, result);
         TFrmDlg d;
         keyWhenShown(Qt::Key(key));
-        QCOMPARE(d.execPrompt(QStringLiteral("提示"), QStringLiteral("x"), set, 0, QStringLiteral("NO")), result);
+        QCOMPARE(d.execPrompt(QStringLiteral("提示"), QStringLiteral("x"), set, 0, QStringLiteral("NO")),
+                 result);
     }
 
-    void promptWithoutSharedDialogStillWorks()
-    {
+    void promptWithoutSharedDialogStillWorks() {
         QVERIFY(!FrmDlg);
         clickWhenShown(QStringLiteral("fcShapeBtn2"));
         QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("x"), 0, 0, QString()), 2);
     }
 
-    void sharedWindowsLifecycle()
-    {
+    void sharedWindowsLifecycle() {
         CreateSharedWindows();
         QVERIFY(FrmDlg && FrmProgress);
         TFrmDlg* first = FrmDlg;
@@ -265,8 +250,7 @@ private slots:
         QVERIFY(!FrmDlg && !FrmProgress);
     }
 
-    void progressWindow()
-    {
+    void progressWindow() {
         CreateSharedWindows();
         QCOMPARE(FrmProgress->windowTitle(), QStringLiteral("进度条"));
         QCOMPARE(FrmProgress->Label1->text(), QStringLiteral("请等待..."));
@@ -282,8 +266,7 @@ private slots:
         QVERIFY(!FrmProgress->isVisible());
     }
 
-    void scopedProgressHidesOnFailure()
-    {
+    void scopedProgressHidesOnFailure() {
         CreateSharedWindows();
         try {
             ScopedProgress progress(QStringLiteral("正在导出试卷，请等待..."));

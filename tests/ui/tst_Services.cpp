@@ -17,8 +17,7 @@ namespace {
 
 const char* const kExitChildVariable = "VQ_TEST_EXIT_CHILD";
 
-void appendTo(const QString& path, const QByteArray& line)
-{
+void appendTo(const QString& path, const QByteArray& line) {
     QFile f(path);
     if (f.open(QIODevice::Append))
         f.write(line + '\n');
@@ -26,8 +25,7 @@ void appendTo(const QString& path, const QByteArray& line)
 
 // The child process of productionExitRunsHooksAndEndsAtOnce: registers hooks, ends at once and
 // must never reach the line after EndProgramNow.
-[[noreturn]] void runExitChild(const QString& log)
-{
+[[noreturn]] void runExitChild(const QString& log) {
     addBeforeExitHook([log] { appendTo(log, "first hook"); });
     const int removed = addBeforeExitHook([log] { appendTo(log, "removed hook"); });
     addBeforeExitHook([] { throw std::runtime_error("a failing hook"); });
@@ -36,8 +34,7 @@ void appendTo(const QString& path, const QByteArray& line)
     EndProgramNow(7);
 }
 
-void onMessageBox(std::function<void(QMessageBox*)> action)
-{
+void onMessageBox(std::function<void(QMessageBox*)> action) {
     auto* poll = new QTimer;
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, [poll, action] {
@@ -50,8 +47,7 @@ void onMessageBox(std::function<void(QMessageBox*)> action)
     poll->start();
 }
 
-QStringList buttonTexts(QMessageBox* box)
-{
+QStringList buttonTexts(QMessageBox* box) {
     QStringList texts;
     for (QAbstractButton* b : box->buttons())
         texts << b->text();
@@ -59,8 +55,7 @@ QStringList buttonTexts(QMessageBox* box)
     return texts;
 }
 
-QAbstractButton* buttonWithText(QMessageBox* box, const QString& text)
-{
+QAbstractButton* buttonWithText(QMessageBox* box, const QString& text) {
     for (QAbstractButton* b : box->buttons()) {
         if (b->text() == text)
             return b;
@@ -74,22 +69,22 @@ class ServicesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void defaultPromptAnswerIsRightmostVisibleButton()
-    {
+    void defaultPromptAnswerIsRightmostVisibleButton() {
         ScopedMessages script;
-        QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("a"), 9, 0, QString()), 3); // all visible at first
+        QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("a"), 9, 0, QString()),
+                 3); // all visible at first
         QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("a"), 0, 0, QString()), 2);
         QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("a"), 1, 1, QStringLiteral("NO")), 3);
         QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("a"), 2, 0, QStringLiteral("Exam")), 3);
         QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("a"), 3, 1, QString()), 1);
         // An unknown set keeps the buttons of the call before it.
         QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("a"), 4, 1, QString()), 1);
-        QCOMPARE(script->box(QStringLiteral("提示"), QStringLiteral("b"), MsgIcon::Question, MsgButtons::OkCancel),
-                 MsgAnswer::Ok);
+        QCOMPARE(
+            script->box(QStringLiteral("提示"), QStringLiteral("b"), MsgIcon::Question, MsgButtons::OkCancel),
+            MsgAnswer::Ok);
     }
 
-    void queuedAnswersComeFirstInOrder()
-    {
+    void queuedAnswersComeFirstInOrder() {
         ScopedMessages script;
         script->answerPrompt(2);
         script->answerPrompt(1);
@@ -100,12 +95,12 @@ private slots:
                  MsgAnswer::Cancel);
         QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("b"), 2, 0, QStringLiteral("Exam")), 1);
         QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("c"), 2, 0, QStringLiteral("Exam")), 3);
-        QCOMPARE(messages().box(QStringLiteral("提示"), QStringLiteral("d"), MsgIcon::Question, MsgButtons::OkCancel),
+        QCOMPARE(messages().box(QStringLiteral("提示"), QStringLiteral("d"), MsgIcon::Question,
+                                MsgButtons::OkCancel),
                  MsgAnswer::Ok);
     }
 
-    void recordsWhatWasShown()
-    {
+    void recordsWhatWasShown() {
         ScopedMessages script;
         ShowPrompt(QStringLiteral("错误"), QStringLiteral("无法打开试卷！"), 1, 2, QStringLiteral("NO"));
         messages().box(QStringLiteral("提示"), QStringLiteral("恭喜完成今日学习计划！"), MsgIcon::Information,
@@ -131,8 +126,7 @@ private slots:
         QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("x"), 1, 1, QStringLiteral("NO")), 3);
     }
 
-    void scopedGuardsNestAndRestore()
-    {
+    void scopedGuardsNestAndRestore() {
         MessageService* production = &messages();
         {
             ScopedMessages outer;
@@ -154,8 +148,7 @@ private slots:
         QCOMPARE(&messages(), production);
     }
 
-    void systemBoxUsesChineseButtons()
-    {
+    void systemBoxUsesChineseButtons() {
         onMessageBox([](QMessageBox* box) {
             QCOMPARE(box->windowTitle(), QStringLiteral("提示"));
             QCOMPARE(box->text(), QStringLiteral("还未完成今日学习计划，要退出吗？"));
@@ -172,16 +165,16 @@ private slots:
             QCOMPARE(buttonTexts(box), QStringList{QStringLiteral("确定")});
             QTest::mouseClick(buttonWithText(box, QStringLiteral("确定")), Qt::LeftButton);
         });
-        QCOMPARE(messages().box(QStringLiteral("提示"), QStringLiteral("请安装Flash6插件文件！"), MsgIcon::Warning,
-                                MsgButtons::Ok),
+        QCOMPARE(messages().box(QStringLiteral("提示"), QStringLiteral("请安装Flash6插件文件！"),
+                                MsgIcon::Warning, MsgButtons::Ok),
                  MsgAnswer::Ok);
     }
 
-    void systemBoxEscape()
-    {
+    void systemBoxEscape() {
         // Esc cancels a question; a box with only OK still answers OK.
         onMessageBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
-        QCOMPARE(messages().box(QStringLiteral("提示"), QStringLiteral("q"), MsgIcon::Question, MsgButtons::OkCancel),
+        QCOMPARE(messages().box(QStringLiteral("提示"), QStringLiteral("q"), MsgIcon::Question,
+                                MsgButtons::OkCancel),
                  MsgAnswer::Cancel);
         onMessageBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
         QCOMPARE(messages().box(QStringLiteral("错误"), QStringLiteral("无法连接数据库！"), MsgIcon::Critical,
@@ -189,8 +182,7 @@ private slots:
                  MsgAnswer::Ok);
     }
 
-    void scriptedExitStopsTheCaller()
-    {
+    void scriptedExitStopsTheCaller() {
         ScopedExit exit;
         bool after = false;
         try {
@@ -212,8 +204,7 @@ private slots:
         removeBeforeExitHook(hook);
     }
 
-    void scopedExitRestores()
-    {
+    void scopedExitRestores() {
         ExitService* production = &exitService();
         {
             ScopedExit outer;
@@ -228,8 +219,7 @@ private slots:
         QCOMPARE(&exitService(), production);
     }
 
-    void productionExitRunsHooksAndEndsAtOnce()
-    {
+    void productionExitRunsHooksAndEndsAtOnce() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString log = dir.filePath(QStringLiteral("exit.log"));
@@ -248,8 +238,7 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const QString childLog = qEnvironmentVariable(kExitChildVariable);
     if (!childLog.isEmpty())
         runExitChild(childLog);
