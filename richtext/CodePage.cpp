@@ -1,9 +1,11 @@
 #include "richtext/CodePage.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <array>
 #include <atomic>
+#include <map>
 
 namespace richtext::detail {
 
@@ -70,13 +72,16 @@ const char* codecName(int codePage) {
 
 } // namespace
 
-QString ByteDecoder::decode(int codePage, QByteArrayView bytes) {
-    auto it = m_decoders.find(codePage);
-    if (it == m_decoders.end()) {
+QString decodeBytes(int codePage, QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        return {};
+    thread_local std::map<int, QStringDecoder> decoders;
+    auto it = decoders.find(codePage);
+    if (it == decoders.end()) {
         QStringDecoder decoder(codecName(codePage), QStringConverter::Flag::Stateless);
         if (!decoder.isValid())
             decoder = QStringDecoder(QStringConverter::Latin1, QStringConverter::Flag::Stateless);
-        it = m_decoders.emplace(codePage, std::move(decoder)).first;
+        it = decoders.emplace(codePage, std::move(decoder)).first;
     }
     return it->second.decode(bytes);
 }
@@ -120,8 +125,7 @@ QString decodePlainBlob(QByteArrayView data) {
     QString text = utf8.decode(data);
     if (!utf8.hasError())
         return text;
-    QStringDecoder gbk("GBK", QStringConverter::Flag::Stateless);
-    return gbk.decode(data);
+    return decodeBytes(936, data);
 }
 
 } // namespace richtext::detail

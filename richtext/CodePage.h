@@ -2,9 +2,6 @@
 
 #include <QByteArrayView>
 #include <QString>
-#include <QStringDecoder>
-
-#include <map>
 
 namespace richtext::detail {
 
@@ -17,14 +14,9 @@ int codePageForCharset(int charset, int documentCodePage);
 // True when b starts a two-byte character in a double-byte code page (GBK, Big5, Shift-JIS, UHC).
 bool isLeadByte(int codePage, unsigned char b);
 
-// Decodes byte runs in any code page a document names; one ICU converter per code page and reader.
-class ByteDecoder {
-public:
-    QString decode(int codePage, QByteArrayView bytes);
-
-private:
-    std::map<int, QStringDecoder> m_decoders;
-};
+// Decodes a byte run in any code page a document names. Opening an ICU converter costs more than
+// reading a whole stem, so each thread keeps the ones it has opened.
+QString decodeBytes(int codePage, QByteArrayView bytes);
 
 // GBK bytes for one UTF-16 unit: 0 when GBK has no round-trip mapping for it, a value below 0x100
 // for a single byte, otherwise lead byte * 256 + trail byte. c must be at least 0x80.

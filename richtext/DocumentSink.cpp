@@ -188,22 +188,28 @@ void DocumentSink::beginTable(const QList<int>& edges) {
     if (!widths.isEmpty())
         format.setColumnWidthConstraints(widths);
     m_table = m_cursor.insertTable(1, qMax(1, int(edges.size())), format);
+    m_usedRows = 1;
     m_cursor = m_table->cellAt(0, 0).firstCursorPosition();
 }
 
+// Growing a QTextTable rebuilds its whole grid, so rows are added in doubling batches and the
+// unused ones removed at the end; one row at a time would make long tables quadratic.
 void DocumentSink::goToCell(int row, int column) {
     if (!m_table)
         return;
     if (row >= m_table->rows())
-        m_table->appendRows(row - m_table->rows() + 1);
+        m_table->appendRows(qMax(row - m_table->rows() + 1, m_table->rows()));
     if (column >= m_table->columns())
         m_table->appendColumns(column - m_table->columns() + 1);
+    m_usedRows = qMax(m_usedRows, row + 1);
     m_cursor = m_table->cellAt(row, column).lastCursorPosition();
 }
 
 void DocumentSink::endTable() {
     if (!m_table)
         return;
+    if (m_table->rows() > m_usedRows)
+        m_table->removeRows(m_usedRows, m_table->rows() - m_usedRows);
     m_cursor.setPosition(m_table->lastPosition() + 1);
     m_table = nullptr;
 }

@@ -34,6 +34,7 @@ private:
     const DocumentTables* m_tables = nullptr;
     QTextCursor m_cursor;
     QTextTable* m_table = nullptr;
+    int m_usedRows = 0;
     CharState m_lastState;
     QTextCharFormat m_lastFormat;
     bool m_haveFormat = false;

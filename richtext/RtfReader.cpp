@@ -212,21 +212,7 @@ void RtfReader::textBytes(QByteArrayView bytes) {
     case Dest::Picture:
         if (m_pictureTooBig)
             return;
-        for (const char ch : bytes) {
-            const int digit = hexDigit(static_cast<unsigned char>(ch));
-            if (digit < 0)
-                continue;
-            if (m_nibble < 0) {
-                m_nibble = digit;
-            } else {
-                if (m_picture.data.size() >= Limits::kMaxPictureBytes) {
-                    m_pictureTooBig = true;
-                    return;
-                }
-                m_picture.data.append(static_cast<char>(m_nibble * 16 + digit));
-                m_nibble = -1;
-            }
-        }
+        readPictureHex(bytes);
         return;
     case Dest::FontTable:
         for (const char ch : bytes) {
@@ -262,6 +248,32 @@ void RtfReader::textBytes(QByteArrayView bytes) {
         }
         addByte(b);
     }
+}
+
+// Pictures are most of a large document: decode their hex straight into the buffer.
+void RtfReader::readPictureHex(QByteArrayView bytes) {
+    QByteArray& data = m_picture.data;
+    const qsizetype start = data.size();
+    const qsizetype room = qMin(bytes.size() / 2 + 1, Limits::kMaxPictureBytes - start);
+    data.resize(start + room);
+    char* out = data.data() + start;
+    char* const end = out + room;
+    for (const char ch : bytes) {
+        const int digit = hexDigit(static_cast<unsigned char>(ch));
+        if (digit < 0)
+            continue;
+        if (m_nibble < 0) {
+            m_nibble = digit;
+            continue;
+        }
+        if (out == end) {
+            m_pictureTooBig = true;
+            break;
+        }
+        *out++ = static_cast<char>(m_nibble * 16 + digit);
+        m_nibble = -1;
+    }
+    data.resize(out - data.data());
 }
 
 void RtfReader::hexByte(unsigned char b) {
@@ -344,7 +356,7 @@ void RtfReader::fontTableWord(int keyword, const RtfToken& token) {
     case KwU:
         if (m_fontOpen) {
             const int cp = m_fontCodePage ? m_fontCodePage : codePageForCharset(m_fontCharset, m_documentCodePage);
-            m_fontName += m_decoder.decode(cp, m_fontBytes);
+            m_fontName += detail::decodeBytes(cp, m_fontBytes);
             m_fontBytes.clear();
             m_fontName += QChar(static_cast<char16_t>(token.param & 0xFFFF));
         }
@@ -358,7 +370,7 @@ void RtfReader::commitFont() {
         return;
     m_fontOpen = false;
     const int cp = m_fontCodePage > 0 ? m_fontCodePage : codePageForCharset(m_fontCharset, m_documentCodePage);
-    QString name = m_fontName + m_decoder.decode(cp, m_fontBytes);
+    QString name = m_fontName + detail::decodeBytes(cp, m_fontBytes);
     m_fontName.clear();
     m_fontBytes.clear();
     if (m_tables.fonts.size() >= Limits::kMaxFonts && !m_tables.fonts.contains(m_fontNumber))
@@ -478,7 +490,10 @@ void RtfReader::normalWord(int keyword, const RtfToken& token) {
     case KwRow: endRow(); break;
     case KwNestCell: addChar('\t'); break;
     case KwNestRow: addChar(QChar::LineSeparator); break;
-    case KwU: addUnicode(param); break;
+    case KwU:
+        if (token.hasParam)
+            addUnicode(param);
+        break;
     case KwUc: m_cur.skipCount = static_cast<unsigned char>(qBound(0, param, 10)); break;
     case KwEmDash: addChar(0x2014); break;
     case KwEnDash: addChar(0x2013); break;
@@ -523,7 +538,7 @@ void RtfReader::addByte(unsigned char b) {
     ensureContent();
     const int cp = currentCodePage();
     if (!m_bytes.isEmpty() && cp != m_bytesCodePage)
-        decodeBytes();
+        decodePending();
     m_bytesCodePage = cp;
     m_bytes.append(static_cast<char>(b));
     m_expectTrail = isLeadByte(cp, b);
@@ -534,7 +549,7 @@ void RtfReader::addChar(char16_t c) {
         return;
     ensureContent();
     if (!m_bytes.isEmpty())
-        decodeBytes();
+        decodePending();
     m_runText.append(QChar(c));
 }
 
@@ -544,8 +559,8 @@ void RtfReader::addUnicode(int value) {
     m_skipTrail = false;
 }
 
-void RtfReader::decodeBytes() {
-    m_runText += m_decoder.decode(m_bytesCodePage, m_bytes);
+void RtfReader::decodePending() {
+    m_runText += detail::decodeBytes(m_bytesCodePage, m_bytes);
     m_bytes.clear();
     m_expectTrail = false;
 }
@@ -572,7 +587,7 @@ static void sanitize(QString& text) {
 
 void RtfReader::flushRun() {
     if (!m_bytes.isEmpty())
-        decodeBytes();
+        decodePending();
     if (!m_runText.isEmpty()) {
         sanitize(m_runText);
         if (!m_runText.isEmpty())

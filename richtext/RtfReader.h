@@ -52,6 +52,7 @@ private:
     void symbol(unsigned char c);
     void textBytes(QByteArrayView bytes);
     void hexByte(unsigned char b);
+    void readPictureHex(QByteArrayView bytes);
     bool skipFallback(unsigned char byte, bool isHex);
 
     void normalWord(int keyword, const RtfToken& token);
@@ -63,7 +64,7 @@ private:
     void addUnicode(int value);
     void ensureContent(bool forTable = false);
     void flushRun();
-    void decodeBytes();
+    void decodePending();
     int currentCodePage();
 
     void endParagraph(bool pageBreak);
@@ -76,7 +77,6 @@ private:
     RtfTokenizer m_tokens;
     RtfSink& m_sink;
     DocumentTables m_tables;
-    ByteDecoder m_decoder;
 
     std::vector<Group> m_groups;
     Group m_cur;

@@ -28,16 +28,22 @@ void appendNumber(QByteArray& out, const char* word, long long value) {
     out += QByteArray::number(value);
 }
 
+// Pictures are most of a large document: write their hex straight into the buffer.
 void appendHex(QByteArray& out, QByteArrayView data) {
     static const char digits[] = "0123456789abcdef";
-    out.reserve(out.size() + data.size() * 2 + data.size() / 32 + 8);
+    const qsizetype start = out.size();
+    out.resize(start + data.size() * 2 + (data.size() / 64) * 2);
+    char* p = out.data() + start;
     for (qsizetype i = 0; i < data.size(); ++i) {
         const auto b = static_cast<unsigned char>(data[i]);
-        out += digits[b >> 4];
-        out += digits[b & 15];
-        if (i % 64 == 63)
-            out += "\r\n";
+        *p++ = digits[b >> 4];
+        *p++ = digits[b & 15];
+        if (i % 64 == 63) {
+            *p++ = '\r';
+            *p++ = '\n';
+        }
     }
+    out.resize(p - out.data());
 }
 
 void appendHexByte(QByteArray& out, unsigned b) {
