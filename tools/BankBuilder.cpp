@@ -4,6 +4,7 @@
 #include "store/BankKey.h"
 #include "store/Database.h"
 #include "store/Schema.h"
+#include "tools/AnswerKey.h"
 
 #include <QFile>
 #include <QHash>
@@ -13,8 +14,6 @@
 namespace tools {
 
 namespace {
-
-bool isChoiceType(int type) { return type == 61 || type == 65 || type == 66; }
 
 QString parentCode(const QString& code) {
     switch (code.size()) {
@@ -39,10 +38,21 @@ QByteArray authorTextToRichText(const QString& text) {
     return richtext::writeRtf(doc);
 }
 
-QStringList validateBankSource(const BankSource& src) {
+QStringList validateBankSource(const BankSource& src, bool upgrade) {
     QStringList e;
     if (src.product.value(QStringLiteral("cpbs")).isEmpty())
         e << QStringLiteral("[product] needs a cpbs (product id)");
+    if (upgrade) {
+        // The upgrade copies chapters, questions, contents, points and the catalogue; nothing else arrives.
+        if (src.product.value(QStringLiteral("sjbs")).isEmpty())
+            e << QStringLiteral("[product] of an upgrade needs its own sjbs (upgrade id)");
+        if (!src.types.isEmpty())
+            e << QStringLiteral("an upgrade cannot change the question types: no [types]");
+        if (!src.plan.isEmpty())
+            e << QStringLiteral("an upgrade cannot change the settings: no [plan]");
+        if (!src.groups.isEmpty())
+            e << QStringLiteral("an upgrade cannot bring shared stems: no [group]");
+    }
 
     QSet<QString> chapters;
     for (const SourceChapter& c : src.chapters) {
@@ -51,11 +61,13 @@ QStringList validateBankSource(const BankSource& src) {
             e << QStringLiteral("chapter %1: codes have 1, 2, 4 or 6 characters").arg(c.code);
         if (chapters.contains(c.code.toLower()))
             e << QStringLiteral("chapter %1 appears twice").arg(c.code);
+        if (c.order < 0)
+            e << QStringLiteral("chapter %1: the order is a positive number").arg(c.code);
         chapters.insert(c.code.toLower());
     }
     for (const SourceChapter& c : src.chapters) {
         const QString parent = c.code == u"xx" ? QString() : parentCode(c.code);
-        if (!parent.isEmpty() && !chapters.contains(parent.toLower()))
+        if (!parent.isEmpty() && !chapters.contains(parent.toLower()) && !upgrade)
             e << QStringLiteral("chapter %1 has no parent %2").arg(c.code, parent);
     }
 
@@ -81,20 +93,30 @@ QStringList validateBankSource(const BankSource& src) {
         if (c.id.size() == 6)
             sections.insert(c.id.toLower());
     }
+    for (const SourceCatalogue& c : src.catalogue) {
+        // Sections hang under a row of two characters, those under a row of one.
+        const QString parent = c.id.size() == 6 ? c.id.left(2) : c.id.size() == 2 ? c.id.left(1) : QString();
+        if (!parent.isEmpty() && !catalogue.contains(parent.toLower()) && !upgrade)
+            e << QStringLiteral("catalogue %1 has no upper row %2").arg(c.id, parent);
+    }
     QSet<QString> points;
     for (const SourcePoint& p : src.points) {
         if (p.ftid.size() < 7 || p.ftid.size() > store::PointIdLength)
             e << QStringLiteral("point %1: ids have 7 to 12 characters").arg(p.ftid);
-        else if (!sections.contains(p.ftid.left(6).toLower()))
+        else if (!sections.contains(p.ftid.left(6).toLower()) && !upgrade)
             e << QStringLiteral("point %1: no catalogue section %2").arg(p.ftid, p.ftid.left(6));
         if (points.contains(p.ftid.toLower()))
             e << QStringLiteral("point %1 appears twice").arg(p.ftid);
+        if (p.title.trimmed().isEmpty())
+            e << QStringLiteral("point %1 has no title").arg(p.ftid);
         points.insert(p.ftid.toLower());
     }
     QSet<QString> groups;
     for (const SourceGroup& g : src.groups) {
         if (g.id.size() != 16)
             e << QStringLiteral("group %1: group ids have 16 characters").arg(g.id);
+        if (groups.contains(g.id.toLower()))
+            e << QStringLiteral("group %1 appears twice").arg(g.id);
         groups.insert(g.id.toLower());
     }
 
@@ -106,33 +128,31 @@ QStringList validateBankSource(const BankSource& src) {
         if (ids.contains(q.id.toLower()))
             e << at + QStringLiteral(" appears twice");
         ids.insert(q.id.toLower());
-        if (q.id.contains(u'-') && !groups.contains(q.id.left(16).toLower()))
+        // An upgrade's grouped questions can only join groups that the learner's bank already has.
+        if (q.id.contains(u'-') && !groups.contains(q.id.left(16).toLower()) && !upgrade)
             e << at + QStringLiteral(": no [group %1]").arg(q.id.left(16));
-        if (!chapters.contains(q.chapter.toLower()) || (q.chapter.size() != 4 && q.chapter.size() != 6))
+        if (q.chapter.size() != 4 && q.chapter.size() != 6)
             e << at + QStringLiteral(": chapter \"%1\" is not a chapter or section").arg(q.chapter);
-        if (!typeNames.contains(q.type))
+        else if (!chapters.contains(q.chapter.toLower()) && !upgrade)
+            e << at + QStringLiteral(": no chapter %1").arg(q.chapter);
+        if (!typeNames.contains(q.type) && !upgrade)
             e << at + QStringLiteral(": type %1 is in no type table").arg(q.type);
-        if (q.answer.isEmpty() || q.answer.size() > store::AnswerLength)
-            e << at + QStringLiteral(": answers have 1 to 100 characters");
-        if (q.options < 1 || q.options > 6)
-            e << at + QStringLiteral(": 1 to 6 options");
-        if (isChoiceType(q.type)) {
-            QString sorted;
-            for (int i = 0; i < q.options; ++i)
-                if (q.answer.contains(QChar(u'A' + i)))
-                    sorted += QChar(u'A' + i);
-            if (sorted != q.answer)
-                e << at + QStringLiteral(": answer \"%1\" is not option letters in order").arg(q.answer);
-            else if (q.type == 61 && q.answer.size() != 1)
-                e << at + QStringLiteral(": a single choice has one letter");
-            else if (q.type == 65 && q.answer.size() < 2)
-                e << at + QStringLiteral(": a multiple choice has two letters or more");
-        }
+        if (q.answer.size() > store::AnswerLength)
+            e << at + QStringLiteral(": answers have at most 100 characters");
+        const QString key =
+            answerKeyProblem(q.type, isSubjectiveType(q.type, typeNames.value(q.type)), q.answer, q.options);
+        if (!key.isEmpty())
+            e << at + QStringLiteral(": ") + key;
         if (q.points.size() > 10)
             e << at + QStringLiteral(": at most 10 exam points");
-        for (const QString& p : q.points)
-            if (!points.contains(p.toLower()))
+        QSet<QString> own;
+        for (const QString& p : q.points) {
+            if (own.contains(p.toLower()))
+                e << at + QStringLiteral(": exam point %1 twice").arg(p);
+            own.insert(p.toLower());
+            if (upgrade ? (p.size() < 7 || p.size() > store::PointIdLength) : !points.contains(p.toLower()))
                 e << at + QStringLiteral(": no exam point %1").arg(p);
+        }
         if (q.stem.trimmed().isEmpty())
             e << at + QStringLiteral(": the stem is empty");
     }
@@ -140,7 +160,13 @@ QStringList validateBankSource(const BankSource& src) {
 }
 
 bool buildBank(const BankSource& src, const QString& outPath, bool plain, QStringList* errors) {
-    *errors = validateBankSource(src);
+    return buildBank(src, outPath, BuildOptions{plain, false}, errors);
+}
+
+bool buildBank(const BankSource& src, const QString& outPath, const BuildOptions& options,
+               QStringList* errors) {
+    const bool plain = options.plain;
+    *errors = validateBankSource(src, options.upgrade);
     if (!errors->isEmpty())
         return false;
     const QString tmp = outPath + QStringLiteral(".building");
@@ -166,21 +192,24 @@ bool buildBank(const BankSource& src, const QString& outPath, bool plain, QStrin
                 catalogueCount[pre] += 1;
         }
 
-        int bh = 0;
+        int row = 0;
         for (const SourceChapter& c : src.chapters)
             db.execute(QStringLiteral("insert into tab_kmmc (bh,C1,C1_1,C2,C3,C4,D1,D2,C6,C7,jx) "
                                       "values (:bh,:C1,:C1_1,:C2,:C3,0,0,0,'0',:C7,:jx)"),
-                       {++bh, c.code, c.title, c.name, chapterCount.value(c.code.toLower()),
+                       {c.order > 0 ? c.order : defaultOrder(row++), c.code, c.title, c.name,
+                        chapterCount.value(c.code.toLower()),
                         c.chart ? QStringLiteral("0") : QStringLiteral("1"),
                         c.explain.isEmpty() ? QVariant() : QVariant(authorTextToRichText(c.explain))});
         for (const SourceTypeRow& t : src.types)
             db.execute(QStringLiteral("insert into ") + store::TypeTableName(t.kind) +
                            QStringLiteral(" (A1,B1,B2,B3,time) values (:A1,:B1,:B2,:B3,:t)"),
                        {t.id, t.name, t.count, t.score, t.minutes});
-        bh = 0;
+        row = 0;
         for (const SourceCatalogue& c : src.catalogue)
-            db.execute(QStringLiteral("insert into tab_fgmc (id,bh,n,q,q1,q2,q4) values (:id,:bh,:n,:q,0,0,0)"),
-                       {c.id, ++bh, c.name, catalogueCount.value(c.id.toLower())});
+            db.execute(
+                QStringLiteral("insert into tab_fgmc (id,bh,n,q,q1,q2,q4) values (:id,:bh,:n,:q,0,0,0)"),
+                {c.id, c.order > 0 ? c.order : defaultOrder(row++), c.name,
+                 catalogueCount.value(c.id.toLower())});
         for (const SourcePoint& p : src.points)
             db.execute(QStringLiteral("insert into tab_rule (id,ftid,sn,n,q,q1,q2,q4) "
                                       "values (:id,:ftid,:sn,:n,:q,0,0,0)"),
@@ -207,10 +236,12 @@ bool buildBank(const BankSource& src, const QString& outPath, bool plain, QStrin
             const QString v = src.plan.value(QString::fromLatin1(key).toLower());
             return v.isEmpty() ? fallback : QVariant(v);
         };
-        db.execute(QStringLiteral("insert into tab_plan (PlanMark,PlanAmount,PlanTime,ExamDate,ExamTime,LeastMark) "
-                                  "values (:a,:b,:c,:d,:e,:f)"),
-                   {plan("PlanMark", 0), plan("PlanAmount", 50), plan("PlanTime", 60), plan("ExamDate", QVariant()),
-                    plan("ExamTime", 7200), plan("LeastMark", 0)});
+        if (!options.upgrade)
+            db.execute(QStringLiteral(
+                           "insert into tab_plan (PlanMark,PlanAmount,PlanTime,ExamDate,ExamTime,LeastMark) "
+                           "values (:a,:b,:c,:d,:e,:f)"),
+                       {plan("PlanMark", 0), plan("PlanAmount", 50), plan("PlanTime", 60),
+                        plan("ExamDate", QVariant()), plan("ExamTime", 7200), plan("LeastMark", 0)});
         db.execute(QStringLiteral("insert into tab_sj (sjbs,cpbs) values (:sjbs,:cpbs)"),
                    {src.product.value(QStringLiteral("sjbs")), src.product.value(QStringLiteral("cpbs"))});
         tx.commit();

@@ -16,7 +16,9 @@ struct Record {
     QStringList fieldWhere;
 };
 
-QString at(const QString& file, int line) { return file + u':' + QString::number(line); }
+QString at(const QString& file, int line) {
+    return file + u':' + QString::number(line);
+}
 
 // Splits text into [kind key] records with "name: value" fields and "name: |" blocks of indented lines.
 QList<Record> splitRecords(const QString& text, const QString& file, QStringList* errors) {
@@ -113,7 +115,8 @@ void parseBankSource(const QString& text, const QString& fileName, BankSource* s
             for (const QString& row : r.rows) {
                 const QStringList c = row.split(u'|');
                 if (c.size() != 5) {
-                    errors->push_back(r.where + QStringLiteral(": a type row is id | name | count | score | minutes"));
+                    errors->push_back(r.where +
+                                      QStringLiteral(": a type row is id | name | count | score | minutes"));
                     continue;
                 }
                 SourceTypeRow t;
@@ -132,9 +135,14 @@ void parseBankSource(const QString& text, const QString& fileName, BankSource* s
             c.title = r.fields.contains(QStringLiteral("title")) ? f("title") : c.name;
             c.explain = f("explain");
             c.chart = f("chart").compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
+            if (r.fields.contains(QStringLiteral("order")))
+                c.order = toInt(f("order"), r.where, QStringLiteral("order"), errors);
             src->chapters.push_back(c);
         } else if (r.kind == u"catalogue") {
-            src->catalogue.push_back({r.key, f("name")});
+            SourceCatalogue c{r.key, f("name")};
+            if (r.fields.contains(QStringLiteral("order")))
+                c.order = toInt(f("order"), r.where, QStringLiteral("order"), errors);
+            src->catalogue.push_back(c);
         } else if (r.kind == u"point") {
             src->points.push_back({r.key, f("title"), f("text")});
         } else if (r.kind == u"group") {
@@ -152,8 +160,8 @@ void parseBankSource(const QString& text, const QString& fileName, BankSource* s
             q.stem = f("stem");
             q.explain = f("explain");
             q.notes = f("notes");
-            for (const QString& p : f("points").split(QRegularExpression(QStringLiteral("[,\\s]+")),
-                                                      Qt::SkipEmptyParts))
+            for (const QString& p :
+                 f("points").split(QRegularExpression(QStringLiteral("[,\\s]+")), Qt::SkipEmptyParts))
                 q.points.push_back(p);
             src->questions.push_back(q);
         } else {

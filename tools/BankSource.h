@@ -12,6 +12,7 @@ namespace tools {
 struct SourceChapter {
     QString code, name, title, explain;
     bool chart = false;
+    int order = 0; // display order (bh); 0: after the rows before it
 };
 struct SourceTypeRow {
     int kind = 1, id = 0, count = 0;
@@ -20,6 +21,7 @@ struct SourceTypeRow {
 };
 struct SourceCatalogue {
     QString id, name;
+    int order = 0; // display order (bh); 0: after the rows before it
 };
 struct SourcePoint {
     QString ftid, title, text;

@@ -1,16 +1,27 @@
-// vqbank: builds question banks and upgrade files from their content sources.
+// vqbank: builds question banks and upgrade files from their content sources, checks banks and writes
+// synthetic banks for load tests.
 #include "tools/BankBuilder.h"
+#include "tools/BankCheck.h"
+#include "tools/SynthBank.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
 namespace {
 
 int usage() {
-    std::fputs("usage: vqbank build <content folder or file> -o <bank file> [--plain]\n"
-               "  --plain  write a file without a password (upgrade files)\n",
+    std::fputs("usage: vqbank build <content folder or file> -o <bank file> [--plain] [--upgrade]\n"
+               "       vqbank check <bank file> [--plain] [--upgrade]\n"
+               "       vqbank check --source <content folder or file> [--upgrade]\n"
+               "       vqbank synth <questions> -o <bank file> [--plain]\n"
+               "  --plain    a file without a password (upgrade files)\n"
+               "  --upgrade  new rows for a learner's bank: parents, points and groups may be in that bank\n"
+               "check changes nothing and exits with 0 when the bank is sound, 1 when it lists errors.\n",
                stderr);
     return 2;
 }
@@ -18,6 +29,96 @@ int usage() {
 void printAll(const QStringList& lines) {
     for (const QString& l : lines)
         std::fprintf(stderr, "%s\n", l.toLocal8Bit().constData());
+}
+
+struct Args {
+    QStringList positional;
+    QString out, source;
+    bool plain = false, upgrade = false, bad = false;
+};
+
+Args parse(const QStringList& args) {
+    Args a;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == u"-o" && i + 1 < args.size())
+            a.out = args[++i];
+        else if (args[i] == u"--source" && i + 1 < args.size())
+            a.source = args[++i];
+        else if (args[i] == u"--plain")
+            a.plain = true;
+        else if (args[i] == u"--upgrade")
+            a.upgrade = true;
+        else if (args[i].startsWith(u'-'))
+            a.bad = true;
+        else
+            a.positional.push_back(args[i]);
+    }
+    return a;
+}
+
+int build(const Args& a) {
+    if (a.positional.size() != 1 || a.out.isEmpty())
+        return usage();
+    QStringList errors;
+    const tools::BankSource src = tools::readBankSource(a.positional.first(), &errors);
+    if (errors.isEmpty() && tools::buildBank(src, a.out, tools::BuildOptions{a.plain, a.upgrade}, &errors)) {
+        std::printf("%s: %lld chapters, %lld questions, %lld exam points\n", a.out.toLocal8Bit().constData(),
+                    qlonglong(src.chapters.size()), qlonglong(src.questions.size()),
+                    qlonglong(src.points.size()));
+        return 0;
+    }
+    printAll(errors);
+    return 1;
+}
+
+int report(const QString& what, const tools::CheckReport& r) {
+    printAll(r.lines());
+    std::printf("%s: %d error(s), %d warning(s)\n", what.toLocal8Bit().constData(), r.errorCount(),
+                r.warningCount());
+    return r.hasErrors() ? 1 : 0;
+}
+
+int check(const Args& a) {
+    const tools::CheckOptions options{a.upgrade};
+    if (!a.source.isEmpty()) {
+        if (!a.positional.isEmpty())
+            return usage();
+        // Content is checked as the bank it builds, in a folder of its own that goes away afterwards.
+        QStringList errors;
+        const tools::BankSource src = tools::readBankSource(a.source, &errors);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("check.mdb"));
+        if (!errors.isEmpty() ||
+            !tools::buildBank(src, file, tools::BuildOptions{a.upgrade, a.upgrade}, &errors)) {
+            printAll(errors);
+            std::printf("%s: %lld error(s) in the content\n", a.source.toLocal8Bit().constData(),
+                        qlonglong(errors.size()));
+            return 1;
+        }
+        return report(a.source, tools::checkBankFile(file, a.upgrade, options));
+    }
+    if (a.positional.size() != 1)
+        return usage();
+    return report(a.positional.first(), tools::checkBankFile(a.positional.first(), a.plain, options));
+}
+
+int synth(const Args& a) {
+    bool ok = false;
+    const int n = a.positional.value(0).toInt(&ok);
+    if (a.positional.size() != 1 || !ok || n < 1 || a.out.isEmpty() || a.upgrade)
+        return usage();
+    QElapsedTimer timer;
+    timer.start();
+    QStringList errors;
+    tools::SynthSummary s;
+    if (!tools::synthBank(n, a.out, a.plain, &errors, &s)) {
+        printAll(errors);
+        return 1;
+    }
+    std::printf("%s: %d questions, %d groups, %d chapter rows (%d sections), %d exam points in %.2f s\n",
+                a.out.toLocal8Bit().constData(), s.questions, s.groups, s.chapters, s.sections, s.points,
+                timer.elapsed() / 1000.0);
+    return 0;
 }
 
 } // namespace
@@ -31,31 +132,14 @@ int main(int argc, char** argv) {
     if (args.isEmpty())
         return usage();
     const QString command = args.takeFirst();
-    if (command == u"build") {
-        QString source, out;
-        bool plain = false;
-        for (int i = 0; i < args.size(); ++i) {
-            if (args[i] == u"-o" && i + 1 < args.size())
-                out = args[++i];
-            else if (args[i] == u"--plain")
-                plain = true;
-            else if (source.isEmpty())
-                source = args[i];
-            else
-                return usage();
-        }
-        if (source.isEmpty() || out.isEmpty())
-            return usage();
-        QStringList errors;
-        const tools::BankSource src = tools::readBankSource(source, &errors);
-        if (errors.isEmpty() && tools::buildBank(src, out, plain, &errors)) {
-            std::printf("%s: %lld chapters, %lld questions, %lld exam points\n", out.toLocal8Bit().constData(),
-                        qlonglong(src.chapters.size()), qlonglong(src.questions.size()),
-                        qlonglong(src.points.size()));
-            return 0;
-        }
-        printAll(errors);
-        return 1;
-    }
+    const Args a = parse(args);
+    if (a.bad)
+        return usage();
+    if (command == u"build")
+        return build(a);
+    if (command == u"check")
+        return check(a);
+    if (command == u"synth")
+        return synth(a);
     return usage();
 }

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace store {
+class Database;
+}
+
+namespace tools {
+
+struct CheckProblem {
+    enum class Severity { Error, Warning };
+    Severity severity = Severity::Error;
+    QString topic; // the rule that found it: "answer", "link", "counter", "draw", ...
+    QString text;
+};
+
+struct CheckOptions {
+    // An upgrade file: its rows may hang on chapters, catalogue rows, exam points and groups that only the
+    // learner's bank holds, and it has no question types or settings of its own.
+    bool upgrade = false;
+};
+
+// What a check found. A rule that fires very often keeps its first problems and counts the rest.
+class CheckReport {
+public:
+    static constexpr int KeptPerTopic = 25;
+
+    void add(CheckProblem::Severity severity, const QString& topic, const QString& text);
+    void error(const QString& topic, const QString& text) { add(CheckProblem::Severity::Error, topic, text); }
+    void warning(const QString& topic, const QString& text) {
+        add(CheckProblem::Severity::Warning, topic, text);
+    }
+
+    const QList<CheckProblem>& problems() const { return m_problems; }
+    int errorCount() const { return m_errors; }
+    int warningCount() const { return m_warnings; }
+    bool hasErrors() const { return m_errors > 0; }
+    // True when a kept problem of this topic and severity mentions the fragment.
+    bool has(const QString& topic, const QString& fragment,
+             CheckProblem::Severity severity = CheckProblem::Severity::Error) const;
+    // One line per problem ("error: answer: ..."), then what was left out.
+    QStringList lines() const;
+
+private:
+    QList<CheckProblem> m_problems;
+    QMap<QString, int> m_leftOut; // "error: topic" -> problems not kept
+    int m_errors = 0;
+    int m_warnings = 0;
+};
+
+// Checks a bank that is open on db; reads only. Every rule that the content and the program rely on:
+// the engine's integrity check, the tables' columns, answer keys, the chapter tree, the catalogue and
+// exam points with their links, stems, groups, the stored counters against a recount and the candidates
+// of every share of the draw plan.
+CheckReport checkBank(store::Database& db, const CheckOptions& options = {});
+
+// Opens the file (with the bank key, or none when plain), refuses every write on the connection and
+// checks it. A file that does not open is one error.
+CheckReport checkBankFile(const QString& path, bool plain, const CheckOptions& options = {});
+
+} // namespace tools
