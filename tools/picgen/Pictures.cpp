@@ -181,7 +181,8 @@ QImage render(const Picture& pic) {
             drawMark(p, pic, tile);
         }
     }
-    return big.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB888);
+    return big.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_RGB888);
 }
 
 } // namespace picgen
