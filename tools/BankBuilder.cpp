@@ -5,6 +5,7 @@
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "tools/AnswerKey.h"
+#include "tools/UpgradeBase.h"
 
 #include <QFile>
 #include <QHash>
@@ -12,23 +13,6 @@
 #include <QTextDocument>
 
 namespace tools {
-
-namespace {
-
-QString parentCode(const QString& code) {
-    switch (code.size()) {
-    case 2:
-        return code.left(1);
-    case 4:
-        return code.left(2);
-    case 6:
-        return code.left(4);
-    default:
-        return QString();
-    }
-}
-
-} // namespace
 
 QByteArray authorTextToRichText(const QString& text) {
     if (text.trimmed().isEmpty())
@@ -38,7 +22,7 @@ QByteArray authorTextToRichText(const QString& text) {
     return richtext::writeRtf(doc);
 }
 
-QStringList validateBankSource(const BankSource& src, bool upgrade) {
+QStringList validateBankSource(const BankSource& src, bool upgrade, const BaseBank* base) {
     QStringList e;
     if (src.product.value(QStringLiteral("cpbs")).isEmpty())
         e << QStringLiteral("[product] needs a cpbs (product id)");
@@ -53,25 +37,31 @@ QStringList validateBankSource(const BankSource& src, bool upgrade) {
         if (!src.groups.isEmpty())
             e << QStringLiteral("an upgrade cannot bring shared stems: no [group]");
     }
+    // Rows of an upgrade may hang on the bank it is made for; without that bank at hand they are taken
+    // on trust.
+    const bool trusting = upgrade && !base;
 
     QSet<QString> chapters;
     for (const SourceChapter& c : src.chapters) {
         if (c.code != u"xx" && c.code.size() != 1 && c.code.size() != 2 && c.code.size() != 4 &&
             c.code.size() != 6)
             e << QStringLiteral("chapter %1: codes have 1, 2, 4 or 6 characters").arg(c.code);
-        if (chapters.contains(c.code.toLower()))
+        if (chapters.contains(c.code.toLower()) || (base && base->hasChapter(c.code)))
             e << QStringLiteral("chapter %1 appears twice").arg(c.code);
         if (c.order < 0)
             e << QStringLiteral("chapter %1: the order is a positive number").arg(c.code);
         chapters.insert(c.code.toLower());
     }
+    const auto hasChapter = [&](const QString& code) {
+        return chapters.contains(code.toLower()) || (base && base->hasChapter(code));
+    };
     for (const SourceChapter& c : src.chapters) {
-        const QString parent = c.code == u"xx" ? QString() : parentCode(c.code);
-        if (!parent.isEmpty() && !chapters.contains(parent.toLower()) && !upgrade)
+        const QString parent = c.code == u"xx" ? QString() : chapterParentCode(c.code);
+        if (!parent.isEmpty() && !hasChapter(parent) && !trusting)
             e << QStringLiteral("chapter %1 has no parent %2").arg(c.code, parent);
     }
 
-    QHash<int, QString> typeNames;
+    QHash<int, QString> typeNames = base ? base->typeNames : QHash<int, QString>();
     QSet<QString> typeKeys;
     for (const SourceTypeRow& t : src.types) {
         const QString key = QStringLiteral("%1/%2").arg(t.kind).arg(t.id);
@@ -87,25 +77,29 @@ QStringList validateBankSource(const BankSource& src, bool upgrade) {
     for (const SourceCatalogue& c : src.catalogue) {
         if (c.id.size() != 1 && c.id.size() != 2 && c.id.size() != 6)
             e << QStringLiteral("catalogue %1: ids have 1, 2 or 6 characters").arg(c.id);
-        if (catalogue.contains(c.id.toLower()))
+        if (catalogue.contains(c.id.toLower()) || (base && base->hasCatalogue(c.id)))
             e << QStringLiteral("catalogue %1 appears twice").arg(c.id);
         catalogue.insert(c.id.toLower());
         if (c.id.size() == 6)
             sections.insert(c.id.toLower());
     }
+    const auto hasCatalogue = [&](const QString& id) {
+        return catalogue.contains(id.toLower()) || (base && base->hasCatalogue(id));
+    };
     for (const SourceCatalogue& c : src.catalogue) {
         // Sections hang under a row of two characters, those under a row of one.
-        const QString parent = c.id.size() == 6 ? c.id.left(2) : c.id.size() == 2 ? c.id.left(1) : QString();
-        if (!parent.isEmpty() && !catalogue.contains(parent.toLower()) && !upgrade)
+        const QString parent = catalogueParentId(c.id);
+        if (!parent.isEmpty() && !hasCatalogue(parent) && !trusting)
             e << QStringLiteral("catalogue %1 has no upper row %2").arg(c.id, parent);
     }
     QSet<QString> points;
     for (const SourcePoint& p : src.points) {
         if (p.ftid.size() < 7 || p.ftid.size() > store::PointIdLength)
             e << QStringLiteral("point %1: ids have 7 to 12 characters").arg(p.ftid);
-        else if (!sections.contains(p.ftid.left(6).toLower()) && !upgrade)
+        else if (!sections.contains(p.ftid.left(6).toLower()) &&
+                 !(base && base->hasCatalogue(p.ftid.left(6))) && !trusting)
             e << QStringLiteral("point %1: no catalogue section %2").arg(p.ftid, p.ftid.left(6));
-        if (points.contains(p.ftid.toLower()))
+        if (points.contains(p.ftid.toLower()) || (base && base->points.contains(p.ftid.toLower())))
             e << QStringLiteral("point %1 appears twice").arg(p.ftid);
         if (p.title.trimmed().isEmpty())
             e << QStringLiteral("point %1 has no title").arg(p.ftid);
@@ -125,17 +119,17 @@ QStringList validateBankSource(const BankSource& src, bool upgrade) {
         const QString at = q.where + QStringLiteral(": question ") + q.id;
         if (q.id.isEmpty() || q.id.size() > store::QuestionIdLength)
             e << at + QStringLiteral(": ids have 1 to 20 characters");
-        if (ids.contains(q.id.toLower()))
+        if (ids.contains(q.id.toLower()) || (base && base->questions.contains(q.id.toLower())))
             e << at + QStringLiteral(" appears twice");
         ids.insert(q.id.toLower());
-        // An upgrade's grouped questions can only join groups that the learner's bank already has.
-        if (q.id.contains(u'-') && !groups.contains(q.id.left(16).toLower()) && !upgrade)
+        if (q.id.contains(u'-') && !groups.contains(q.id.left(16).toLower()) &&
+            !(base && base->groups.contains(q.id.left(16).toLower())) && !trusting)
             e << at + QStringLiteral(": no [group %1]").arg(q.id.left(16));
         if (q.chapter.size() != 4 && q.chapter.size() != 6)
             e << at + QStringLiteral(": chapter \"%1\" is not a chapter or section").arg(q.chapter);
-        else if (!chapters.contains(q.chapter.toLower()) && !upgrade)
+        else if (!hasChapter(q.chapter) && !trusting)
             e << at + QStringLiteral(": no chapter %1").arg(q.chapter);
-        if (!typeNames.contains(q.type) && !upgrade)
+        if (!typeNames.contains(q.type) && !trusting)
             e << at + QStringLiteral(": type %1 is in no type table").arg(q.type);
         if (q.answer.size() > store::AnswerLength)
             e << at + QStringLiteral(": answers have at most 100 characters");
@@ -150,7 +144,8 @@ QStringList validateBankSource(const BankSource& src, bool upgrade) {
             if (own.contains(p.toLower()))
                 e << at + QStringLiteral(": exam point %1 twice").arg(p);
             own.insert(p.toLower());
-            if (upgrade ? (p.size() < 7 || p.size() > store::PointIdLength) : !points.contains(p.toLower()))
+            const bool known = points.contains(p.toLower()) || (base && base->points.contains(p.toLower()));
+            if (trusting ? (p.size() < 7 || p.size() > store::PointIdLength) : !known)
                 e << at + QStringLiteral(": no exam point %1").arg(p);
         }
         if (q.stem.trimmed().isEmpty())
@@ -166,7 +161,20 @@ bool buildBank(const BankSource& src, const QString& outPath, bool plain, QStrin
 bool buildBank(const BankSource& src, const QString& outPath, const BuildOptions& options,
                QStringList* errors) {
     const bool plain = options.plain;
-    *errors = validateBankSource(src, options.upgrade);
+    *errors = validateBankSource(src, options.upgrade, options.base);
+    // Rows an upgrade adds to the bank it is made for go after their siblings there.
+    QHash<QString, int> chapterOrder, catalogueOrder;
+    if (options.base) {
+        QStringList codes, ids;
+        for (const SourceChapter& c : src.chapters)
+            if (c.order == 0)
+                codes << c.code.toLower();
+        for (const SourceCatalogue& c : src.catalogue)
+            if (c.order == 0)
+                ids << c.id.toLower();
+        chapterOrder = placeRows(options.base->chapters, codes, chapterParentCode, errors);
+        catalogueOrder = placeRows(options.base->catalogue, ids, catalogueParentId, errors);
+    }
     if (!errors->isEmpty())
         return false;
     const QString tmp = outPath + QStringLiteral(".building");
@@ -192,11 +200,17 @@ bool buildBank(const BankSource& src, const QString& outPath, const BuildOptions
                 catalogueCount[pre] += 1;
         }
 
+        // An order given in the source wins, then the place an upgrade's row found in its base bank.
+        const auto orderOf = [](int given, const QHash<QString, int>& placed, const QString& key, int* row) {
+            if (given > 0)
+                return given;
+            return placed.contains(key.toLower()) ? placed.value(key.toLower()) : defaultOrder((*row)++);
+        };
         int row = 0;
         for (const SourceChapter& c : src.chapters)
             db.execute(QStringLiteral("insert into tab_kmmc (bh,C1,C1_1,C2,C3,C4,D1,D2,C6,C7,jx) "
                                       "values (:bh,:C1,:C1_1,:C2,:C3,0,0,0,'0',:C7,:jx)"),
-                       {c.order > 0 ? c.order : defaultOrder(row++), c.code, c.title, c.name,
+                       {orderOf(c.order, chapterOrder, c.code, &row), c.code, c.title, c.name,
                         chapterCount.value(c.code.toLower()),
                         c.chart ? QStringLiteral("0") : QStringLiteral("1"),
                         c.explain.isEmpty() ? QVariant() : QVariant(authorTextToRichText(c.explain))});
@@ -208,7 +222,7 @@ bool buildBank(const BankSource& src, const QString& outPath, const BuildOptions
         for (const SourceCatalogue& c : src.catalogue)
             db.execute(
                 QStringLiteral("insert into tab_fgmc (id,bh,n,q,q1,q2,q4) values (:id,:bh,:n,:q,0,0,0)"),
-                {c.id, c.order > 0 ? c.order : defaultOrder(row++), c.name,
+                {c.id, orderOf(c.order, catalogueOrder, c.id, &row), c.name,
                  catalogueCount.value(c.id.toLower())});
         for (const SourcePoint& p : src.points)
             db.execute(QStringLiteral("insert into tab_rule (id,ftid,sn,n,q,q1,q2,q4) "
@@ -218,7 +232,7 @@ bool buildBank(const BankSource& src, const QString& outPath, const BuildOptions
         for (const SourceGroup& g : src.groups)
             db.execute(QStringLiteral("insert into tab_title (A1,A15) values (:A1,:A15)"),
                        {g.id, authorTextToRichText(g.stem)});
-        int xx = 0;
+        int xx = options.base ? options.base->lastQuestionOrder : 0;
         for (const SourceQuestion& q : src.questions) {
             QVariantList v{q.id, q.answer, q.options};
             for (int k = 0; k < 10; ++k)
@@ -246,6 +260,9 @@ bool buildBank(const BankSource& src, const QString& outPath, const BuildOptions
                    {src.product.value(QStringLiteral("sjbs")), src.product.value(QStringLiteral("cpbs"))});
         tx.commit();
         db.execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+        // A plain file travels as an upgrade: one file, readable without write access to its folder.
+        if (plain)
+            db.execute(QStringLiteral("PRAGMA journal_mode=DELETE"));
         db.close();
     } catch (const store::DbError& ex) {
         errors->push_back(ex.message());

@@ -3,9 +3,11 @@
 #include "tools/BankBuilder.h"
 #include "tools/BankCheck.h"
 #include "tools/SynthBank.h"
+#include "tools/UpgradeBase.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -15,14 +17,17 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: vqbank build <content folder or file> -o <bank file> [--plain] [--upgrade]\n"
-               "       vqbank check <bank file> [--plain] [--upgrade]\n"
-               "       vqbank check --source <content folder or file> [--upgrade]\n"
-               "       vqbank synth <questions> -o <bank file> [--plain]\n"
-               "  --plain    a file without a password (upgrade files)\n"
-               "  --upgrade  new rows for a learner's bank: parents, points and groups may be in that bank\n"
-               "check changes nothing and exits with 0 when the bank is sound, 1 when it lists errors.\n",
-               stderr);
+    std::fputs(
+        "usage: vqbank build <content folder or file> -o <bank file> [--plain] [--upgrade [--base <bank>]]\n"
+        "       vqbank check <bank file> [--plain] [--upgrade [--base <bank>]]\n"
+        "       vqbank check --source <content folder or file> [--upgrade [--base <bank>]]\n"
+        "       vqbank synth <questions> -o <bank file> [--plain]\n"
+        "  --plain    a file without a password (upgrade files)\n"
+        "  --upgrade  new rows for a learner's bank: parents, points and groups may be in that bank\n"
+        "  --base     the bank an upgrade is made for: checked against it, ordered after its rows;\n"
+        "             check applies the upgrade file to a copy of it and checks the result too\n"
+        "check changes nothing and exits with 0 when the bank is sound, 1 when it lists errors.\n",
+        stderr);
     return 2;
 }
 
@@ -33,7 +38,7 @@ void printAll(const QStringList& lines) {
 
 struct Args {
     QStringList positional;
-    QString out, source;
+    QString out, source, base;
     bool plain = false, upgrade = false, bad = false;
 };
 
@@ -44,6 +49,8 @@ Args parse(const QStringList& args) {
             a.out = args[++i];
         else if (args[i] == u"--source" && i + 1 < args.size())
             a.source = args[++i];
+        else if (args[i] == u"--base" && i + 1 < args.size())
+            a.base = args[++i];
         else if (args[i] == u"--plain")
             a.plain = true;
         else if (args[i] == u"--upgrade")
@@ -56,12 +63,26 @@ Args parse(const QStringList& args) {
     return a;
 }
 
+// The bank an upgrade is made for, when one was named.
+bool readBase(const Args& a, tools::BaseBank* base, QStringList* errors) {
+    if (a.base.isEmpty())
+        return false;
+    QString error;
+    if (!tools::readBaseBank(a.base, base, &error))
+        errors->push_back(error);
+    return errors->isEmpty();
+}
+
 int build(const Args& a) {
-    if (a.positional.size() != 1 || a.out.isEmpty())
+    if (a.positional.size() != 1 || a.out.isEmpty() || (!a.base.isEmpty() && !a.upgrade))
         return usage();
     QStringList errors;
+    tools::BaseBank base;
+    const bool hasBase = readBase(a, &base, &errors);
     const tools::BankSource src = tools::readBankSource(a.positional.first(), &errors);
-    if (errors.isEmpty() && tools::buildBank(src, a.out, tools::BuildOptions{a.plain, a.upgrade}, &errors)) {
+    if (errors.isEmpty() &&
+        tools::buildBank(src, a.out, tools::BuildOptions{a.plain, a.upgrade, hasBase ? &base : nullptr},
+                         &errors)) {
         std::printf("%s: %lld chapters, %lld questions, %lld exam points\n", a.out.toLocal8Bit().constData(),
                     qlonglong(src.chapters.size()), qlonglong(src.questions.size()),
                     qlonglong(src.points.size()));
@@ -99,7 +120,22 @@ int check(const Args& a) {
     }
     if (a.positional.size() != 1)
         return usage();
-    return report(a.positional.first(), tools::checkBankFile(a.positional.first(), a.plain, options));
+    const QString file = a.positional.first();
+    const int rc = report(file, tools::checkBankFile(file, a.plain, options));
+    if (a.base.isEmpty() || !a.upgrade)
+        return a.base.isEmpty() ? rc : usage();
+    // An upgrade file with the bank it is made for: apply it to a copy and check what comes out.
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("upgraded.mdb"));
+    QString error;
+    if (!QFile::copy(a.base, copy) || !tools::applyUpgrade(copy, false, file, &error)) {
+        std::fprintf(stderr, "error: upgrade: %s\n",
+                     qPrintable(error.isEmpty() ? QStringLiteral("cannot copy ") + a.base : error));
+        return 1;
+    }
+    const int merged =
+        report(a.base + QStringLiteral(" with the upgrade"), tools::checkBankFile(copy, false));
+    return rc != 0 ? rc : merged;
 }
 
 int synth(const Args& a) {
