@@ -12,14 +12,18 @@
 
 namespace {
 
-const QStringList kQuestionPictures{QStringLiteral("mivoup.bmp"),  QStringLiteral("mivodw.bmp"),
-                                    QStringLiteral("mivoyes.bmp"), QStringLiteral("mivodw_r.bmp"),
-                                    QStringLiteral("mivono.bmp"),  QStringLiteral("mivodw_w.bmp"),
-                                    QStringLiteral("mivoover.bmp")};
-const QStringList kTabPictures{QStringLiteral("mivotxup.bmp"), QStringLiteral("mivotxdw.bmp")};
+const QStringList kButtons{QStringLiteral("mivoup.bmp"),  QStringLiteral("mivodw.bmp"),
+                           QStringLiteral("mivoyes.bmp"), QStringLiteral("mivodw_r.bmp"),
+                           QStringLiteral("mivono.bmp"),  QStringLiteral("mivodw_w.bmp"),
+                           QStringLiteral("mivoover.bmp")};
+const QStringList kTabs{QStringLiteral("mivotxup.bmp"), QStringLiteral("mivotxdw.bmp")};
 
-QString deliveredFolder() {
+QString delivered() {
     return qEnvironmentVariable("VQ_SOURCE_DIR") + QStringLiteral("/pic/");
+}
+
+QImage rgb(const QPixmap& p) {
+    return p.toImage().convertToFormat(QImage::Format_RGB888);
 }
 
 } // namespace
@@ -28,105 +32,75 @@ class PicturesTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_pic; // a program folder's pic/ with copies of the delivered pictures
-
-    QImage fileImage(const QString& name) { return QImage(m_pic + name, "BMP"); }
+    QString m_pic; // pic/ of a program folder, with copies of the delivered pictures
 
 private slots:
     void init() {
-        // A fresh folder for every case, each data row included.
         static int folders = 0;
         m_pic = m_dir.path() + QStringLiteral("/%1/pic/").arg(++folders);
         QVERIFY(QDir().mkpath(m_pic));
-        for (const QString& name : kQuestionPictures + kTabPictures)
-            QVERIFY2(QFile::copy(deliveredFolder() + name, m_pic + name), qPrintable(name));
+        for (const QString& name : kButtons + kTabs)
+            QVERIFY(QFile::copy(delivered() + name, m_pic + name));
     }
 
     void deliveredPicturesAreTwentyFourBitBitmaps() {
-        for (const QString& name : kQuestionPictures + kTabPictures) {
-            QFile f(deliveredFolder() + name);
+        for (const QString& name : kButtons + kTabs) {
+            QFile f(delivered() + name);
             QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(name));
             const QByteArray head = f.read(30);
-            QVERIFY(head.startsWith("BM"));
-            QCOMPARE(quint8(head[28]) | (quint8(head[29]) << 8), 24);
-            const QImage image(deliveredFolder() + name, "BMP");
-            QCOMPARE(image.size(), kTabPictures.contains(name) ? QSize(96, 28) : QSize(44, 36));
+            QVERIFY(head.startsWith("BM") && head[28] == 24 && head[29] == 0);
+            QCOMPARE(QImage(f.fileName()).size(), kTabs.contains(name) ? QSize(96, 28) : QSize(44, 36));
         }
     }
 
     void eachStateHasItsOwnPictures() {
-        QuestionPictures pictures;
-        QString missing = QStringLiteral("stale");
-        QVERIFY(pictures.load(&missing, m_pic));
-        QVERIFY(missing.isEmpty());
-        const struct {
-            QuestionState state;
-            const char* normal;
-            const char* pressed;
-        } table[] = {{QuestionState::NotAnswered, "mivoup.bmp", "mivodw.bmp"},
-                     {QuestionState::Right, "mivoyes.bmp", "mivodw_r.bmp"},
-                     {QuestionState::Wrong, "mivono.bmp", "mivodw_w.bmp"}};
-        QList<QImage> seen;
-        for (const auto& row : table) {
-            const QImage normal =
-                pictures.normalFor(row.state).toImage().convertToFormat(QImage::Format_RGB888);
-            const QImage pressed =
-                pictures.pressedFor(row.state).toImage().convertToFormat(QImage::Format_RGB888);
-            QCOMPARE(normal, fileImage(QLatin1String(row.normal)).convertToFormat(QImage::Format_RGB888));
-            QCOMPARE(pressed, fileImage(QLatin1String(row.pressed)).convertToFormat(QImage::Format_RGB888));
-            seen << normal << pressed;
-        }
-        seen << pictures.answered.toImage().convertToFormat(QImage::Format_RGB888);
-        // Seven different pictures: a learner can tell every state apart.
-        for (qsizetype i = 0; i < seen.size(); ++i)
-            for (qsizetype j = i + 1; j < seen.size(); ++j)
-                QVERIFY2(seen[i] != seen[j],
-                         qPrintable(QStringLiteral("%1 and %2 look the same").arg(i).arg(j)));
-        // The tab pictures are loaded on their own.
-        QVERIFY(pictures.tabUp.isNull());
-        QVERIFY(pictures.loadTabPictures(&missing, m_pic));
-        QCOMPARE(pictures.tabDown.size(), QSize(96, 28));
-        QVERIFY(pictures.tabUp.toImage() != pictures.tabDown.toImage());
-    }
-
-    void theProgramFolderIsTheDefault() {
         const QString saved = ProgramFolder;
-        ProgramFolder = QDir(m_pic + QStringLiteral("..")).absolutePath() + u'/';
-        QuestionPictures pictures;
-        const bool loaded = pictures.load() && pictures.loadTabPictures();
+        ProgramFolder = QDir::cleanPath(m_pic + QStringLiteral("..")) + u'/'; // the default folder
+        QuestionPictures pics;
+        QString missing = QStringLiteral("stale");
+        const bool loaded = pics.load(&missing) && pics.loadTabPictures(&missing);
         ProgramFolder = saved;
-        QVERIFY(loaded);
-        QCOMPARE(pictures.up.size(), QSize(44, 36));
+        QVERIFY(loaded && missing.isEmpty());
+        const QList<QPair<QPixmap, QString>> shown{{pics.normalFor(QuestionState::NotAnswered), kButtons[0]},
+                                                   {pics.pressedFor(QuestionState::NotAnswered), kButtons[1]},
+                                                   {pics.normalFor(QuestionState::Right), kButtons[2]},
+                                                   {pics.pressedFor(QuestionState::Right), kButtons[3]},
+                                                   {pics.normalFor(QuestionState::Wrong), kButtons[4]},
+                                                   {pics.pressedFor(QuestionState::Wrong), kButtons[5]},
+                                                   {pics.answered, kButtons[6]},
+                                                   {pics.tabUp, kTabs[0]},
+                                                   {pics.tabDown, kTabs[1]}};
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            QCOMPARE(rgb(shown[i].first),
+                     QImage(m_pic + shown[i].second).convertToFormat(QImage::Format_RGB888));
+            for (qsizetype j = 0; j < i; ++j) // every state can be told apart
+                QVERIFY(rgb(shown[i].first) != rgb(shown[j].first));
+        }
     }
 
     void aMissingOrBrokenPictureIsNamed_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("broken"); // present but not a bitmap
-        QTest::addColumn<bool>("tab");
-        QTest::newRow("first missing") << QStringLiteral("mivoup.bmp") << false << false;
-        QTest::newRow("pressed right missing") << QStringLiteral("mivodw_r.bmp") << false << false;
-        QTest::newRow("exam picture missing") << QStringLiteral("mivoover.bmp") << false << false;
-        QTest::newRow("wrong is not a picture") << QStringLiteral("mivono.bmp") << true << false;
-        QTest::newRow("tab missing") << QStringLiteral("mivotxdw.bmp") << false << true;
+        QTest::addColumn<bool>("broken"); // present, but not a bitmap
+        QTest::newRow("first") << kButtons[0] << false;
+        QTest::newRow("pressed right") << kButtons[3] << false;
+        QTest::newRow("exam") << kButtons[6] << false;
+        QTest::newRow("wrong, broken") << kButtons[4] << true;
+        QTest::newRow("tab") << kTabs[1] << false;
     }
     void aMissingOrBrokenPictureIsNamed() {
         QFETCH(QString, name);
         QFETCH(bool, broken);
-        QFETCH(bool, tab);
-        QVERIFY(QFile::remove(m_pic + name));
-        if (broken) {
-            QFile f(m_pic + name);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("BM this is not a picture");
-        }
-        QuestionPictures pictures;
+        QFile f(m_pic + name);
+        QVERIFY(broken ? f.open(QIODevice::WriteOnly) && f.write("BM not a picture") > 0 : f.remove());
+        f.close();
+        const bool tab = kTabs.contains(name);
+        QuestionPictures pics;
         QString missing;
-        QVERIFY(!(tab ? pictures.loadTabPictures(&missing, m_pic) : pictures.load(&missing, m_pic)));
+        QVERIFY(!(tab ? pics.loadTabPictures(&missing, m_pic) : pics.load(&missing, m_pic)));
         QCOMPARE(missing, m_pic + name);
-        // Nothing half loaded: the window must not go on with some buttons blank.
-        QVERIFY(pictures.up.isNull() && pictures.tabUp.isNull());
-        // The other set does not need the missing file.
-        QVERIFY(tab ? pictures.load(nullptr, m_pic) : pictures.loadTabPictures(nullptr, m_pic));
+        QVERIFY(pics.up.isNull() && pics.tabUp.isNull()); // nothing half loaded
+        QVERIFY(tab ? pics.load(nullptr, m_pic)
+                    : pics.loadTabPictures(nullptr, m_pic)); // the other set is whole
     }
 
     void missingPicturesEndTheProgram() {
@@ -135,16 +109,15 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ProgramEnded, EndForMissingPictures());
         QVERIFY(exit->requested);
         QCOMPARE(shown->shown.size(), 1);
-        QCOMPARE(shown->shown[0].caption, QStringLiteral("错误"));
-        QCOMPARE(shown->shown[0].text, QStringLiteral("无法提取资源文件！"));
-        QCOMPARE(shown->shown[0].buttonSet, 1);
-        QCOMPARE(shown->shown[0].page, 2);
-        QCOMPARE(shown->shown[0].style, QStringLiteral("NO"));
+        const auto& p = shown->shown[0];
+        QCOMPARE(QStringList({p.caption, p.text, p.style}),
+                 QStringList(
+                     {QStringLiteral("错误"), QStringLiteral("无法提取资源文件！"), QStringLiteral("NO")}));
+        QCOMPARE(QPair(p.buttonSet, p.page), QPair(1, 2));
     }
 
     void stateFollowsTheAnswerGiven() {
         QCOMPARE(QuestionStateFor(QString(), QStringLiteral("A")), QuestionState::NotAnswered);
-        QCOMPARE(QuestionStateFor(QStringLiteral(""), QString()), QuestionState::NotAnswered);
         QCOMPARE(QuestionStateFor(QStringLiteral("AC"), QStringLiteral("AC")), QuestionState::Right);
         QCOMPARE(QuestionStateFor(QStringLiteral("A"), QStringLiteral("AC")), QuestionState::Wrong);
         QCOMPARE(QuestionStateFor(QStringLiteral("ac"), QStringLiteral("AC")), QuestionState::Wrong);
@@ -152,18 +125,13 @@ private slots:
     }
 
     void showDesktopMinimisesTheProgramsVisibleWindows() {
-        QWidget main;
-        QWidget practice;
-        QWidget hidden;
+        QWidget main, practice, hidden;
         main.show();
         practice.show();
         QVERIFY(QTest::qWaitForWindowExposed(&practice));
         ShowDesktop();
-        QTRY_VERIFY(main.isMinimized());
-        QTRY_VERIFY(practice.isMinimized());
-        // A window that was not on screen is not brought up by minimising it.
-        QVERIFY(!hidden.isVisible());
-        QVERIFY(!hidden.isMinimized());
+        QTRY_VERIFY(main.isMinimized() && practice.isMinimized());
+        QVERIFY(!hidden.isVisible() && !hidden.isMinimized()); // not brought up by minimising it
     }
 };
 
