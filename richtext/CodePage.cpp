@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <map>
@@ -120,12 +121,35 @@ unsigned gbkCode(char16_t c) {
     return code == 1 ? 0 : code;
 }
 
+void sanitizeText(QString& text, QChar lineBreak) {
+    const auto special = [](char16_t c) {
+        return c < 0x20 || c == QChar::ParagraphSeparator || c == 0xFDD0 || c == 0xFDD1;
+    };
+    if (std::none_of(text.cbegin(), text.cend(), [&](QChar c) { return special(c.unicode()) && c != u'\t'; }))
+        return;
+    QString clean;
+    clean.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            continue; // CR LF is one break
+        if (c == '\n' || c == '\r' || c == QChar::ParagraphSeparator) {
+            if (!lineBreak.isNull())
+                clean += lineBreak;
+        } else if (!special(c) || c == '\t') {
+            clean += QChar(c);
+        }
+    }
+    text = clean;
+}
+
 QString decodePlainBlob(QByteArrayView data) {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(data);
-    if (!utf8.hasError())
-        return text;
-    return decodeBytes(936, data);
+    if (utf8.hasError())
+        text = decodeBytes(936, data);
+    sanitizeText(text, u'\n');
+    return text;
 }
 
 } // namespace richtext::detail

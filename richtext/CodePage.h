@@ -22,7 +22,14 @@ QString decodeBytes(int codePage, QByteArrayView bytes);
 // for a single byte, otherwise lead byte * 256 + trail byte. c must be at least 0x80.
 unsigned gbkCode(char16_t c);
 
-// A blob that is not RTF: UTF-8 when it is valid UTF-8, otherwise GBK.
+// A blob that is not RTF: UTF-8 when it is valid UTF-8, otherwise GBK. Lines end in '\n'; other
+// control characters, which no writer could give back, are dropped.
 QString decodePlainBlob(QByteArrayView data);
+
+// Makes decoded text safe to insert: QTextCursor turns line feeds, paragraph separators and
+// frame marks inside inserted text into structure, which text from \u or a broken byte pair
+// must not do. Line breaks become lineBreak (or are dropped when it is null); other control
+// characters except tab are dropped.
+void sanitizeText(QString& text, QChar lineBreak);
 
 } // namespace richtext::detail

@@ -160,7 +160,7 @@ void DocumentSink::paragraphFormat(const ParaState& para, bool pageBreakBefore) 
     if (para.lineSpacing < 0)
         f.setLineHeight(pixels(-para.lineSpacing), QTextBlockFormat::FixedHeight);
     else if (para.lineSpacing > 0 && para.lineMultiple)
-        f.setLineHeight(qBound(10, para.lineSpacing * 100 / 240, 1000), QTextBlockFormat::ProportionalHeight);
+        f.setLineHeight(qBound(10.0, para.lineSpacing * 100.0 / 240, 1000.0), QTextBlockFormat::ProportionalHeight);
     else if (para.lineSpacing > 0)
         f.setLineHeight(pixels(para.lineSpacing), QTextBlockFormat::MinimumHeight);
     if (pageBreakBefore)
@@ -182,7 +182,7 @@ void DocumentSink::beginTable(const QList<int>& edges) {
             widths.clear();
             break;
         }
-        widths.append(QTextLength(QTextLength::FixedLength, pixels(edge - left)));
+        widths.append(QTextLength(QTextLength::FixedLength, pixels(qMin(edge - left, Limits::kMaxTwips))));
         left = edge;
     }
     if (!widths.isEmpty())
@@ -208,8 +208,17 @@ void DocumentSink::goToCell(int row, int column) {
 void DocumentSink::endTable() {
     if (!m_table)
         return;
-    if (m_table->rows() > m_usedRows)
+    if (m_table->rows() > m_usedRows) {
+        // Removing rows joins the last kept cell's paragraph with the removed ones, which takes
+        // that paragraph's format away: put it back.
+        const int lastRow = m_usedRows - 1;
+        QList<QTextBlockFormat> formats;
+        for (int c = 0; c < m_table->columns(); ++c)
+            formats.append(m_table->cellAt(lastRow, c).lastCursorPosition().blockFormat());
         m_table->removeRows(m_usedRows, m_table->rows() - m_usedRows);
+        for (int c = 0; c < m_table->columns(); ++c)
+            m_table->cellAt(lastRow, c).lastCursorPosition().setBlockFormat(formats[c]);
+    }
     m_cursor.setPosition(m_table->lastPosition() + 1);
     m_table = nullptr;
 }

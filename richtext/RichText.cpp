@@ -33,12 +33,8 @@ QByteArray writeRtf(const QTextDocument& doc) { return RtfWriter(doc).write(); }
 
 QString plainText(const QByteArray& data) {
     const QByteArrayView bytes = QByteArrayView(data).first(qMin(data.size(), Limits::kMaxInputBytes));
-    if (!looksLikeRtf(bytes)) {
-        QString text = decodePlainBlob(bytes);
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        text.replace(u'\r', u'\n');
-        return text;
-    }
+    if (!looksLikeRtf(bytes))
+        return decodePlainBlob(bytes);
     PlainTextSink sink;
     RtfReader reader(bytes, sink);
     reader.read();

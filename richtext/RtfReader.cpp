@@ -85,6 +85,10 @@ int lookUp(QByteArrayView word) {
     return it == table.end() ? KwUnknown : it->second;
 }
 
+constexpr qsizetype kMaxFontName = 128; // characters; real names are a few dozen at most
+
+constexpr int kMaxRowTwips = Limits::kMaxTwips * Limits::kMaxColumns;
+
 int clampTwips(int value) { return qBound(-Limits::kMaxTwips, value, Limits::kMaxTwips); }
 
 int hexDigit(unsigned char c) {
@@ -218,9 +222,13 @@ void RtfReader::textBytes(QByteArrayView bytes) {
         for (const char ch : bytes) {
             if (ch == '\r' || ch == '\n')
                 continue;
+            if (m_skip > 0) {
+                --m_skip;
+                continue;
+            }
             if (ch == ';')
                 commitFont();
-            else if (m_fontOpen && m_fontBytes.size() < 256)
+            else if (m_fontOpen && m_fontBytes.size() < 1024)
                 m_fontBytes.append(ch);
         }
         return;
@@ -283,7 +291,9 @@ void RtfReader::hexByte(unsigned char b) {
             addByte(b);
         return;
     case Dest::FontTable:
-        if (m_fontOpen && m_fontBytes.size() < 256)
+        if (skipFallback(b, true))
+            return;
+        if (m_fontOpen && m_fontBytes.size() < 1024)
             m_fontBytes.append(static_cast<char>(b));
         return;
     default: return;
@@ -295,11 +305,21 @@ void RtfReader::symbol(unsigned char c) {
         m_starPending = true;
         return;
     }
-    if (m_cur.dest != Dest::Normal) {
-        if (m_cur.dest == Dest::FontTable && (c == '\\' || c == '{' || c == '}') && m_fontOpen)
+    if (m_cur.dest == Dest::FontTable) {
+        if (!m_fontOpen || skipFallback(c, false))
+            return;
+        if ((c == '\\' || c == '{' || c == '}') && m_fontBytes.size() < 1024)
             m_fontBytes.append(static_cast<char>(c));
+        else if (c == '~')
+            addFontChar(QChar::Nbsp);
+        else if (c == '-')
+            addFontChar(QChar::SoftHyphen);
+        else if (c == '_')
+            addFontChar(0x2011);
         return;
     }
+    if (m_cur.dest != Dest::Normal)
+        return;
     if (skipFallback(c, false))
         return;
     switch (c) {
@@ -308,8 +328,9 @@ void RtfReader::symbol(unsigned char c) {
     case '}': addByte(c); break; // may be the trail byte of a double-byte character
     case '~': addChar(0x00A0); break;
     case '_': addChar(0x2011); break;
+    case '-': addChar(QChar::SoftHyphen); break;
     case '\t': addChar('\t'); break;
-    default: break; // \- optional hyphen, \: index entries, \| formulas
+    default: break; // \: index entries, \| formulas
     }
 }
 
@@ -354,23 +375,38 @@ void RtfReader::fontTableWord(int keyword, const RtfToken& token) {
     case KwCpg: m_fontCodePage = token.param; break;
     case KwSkipDestination: m_cur.dest = Dest::Skip; break;
     case KwU:
-        if (m_fontOpen) {
-            const int cp = m_fontCodePage ? m_fontCodePage : codePageForCharset(m_fontCharset, m_documentCodePage);
-            m_fontName += detail::decodeBytes(cp, m_fontBytes);
-            m_fontBytes.clear();
-            m_fontName += QChar(static_cast<char16_t>(token.param & 0xFFFF));
-        }
+        if (!token.hasParam)
+            break;
+        addFontChar(static_cast<char16_t>(token.param & 0xFFFF));
+        m_skip = m_cur.skipCount;
         break;
     default: break;
     }
+}
+
+int RtfReader::fontCodePage() const {
+    return m_fontCodePage > 0 ? m_fontCodePage : codePageForCharset(m_fontCharset, m_documentCodePage);
+}
+
+void RtfReader::addFontChar(char16_t c) {
+    if (!m_fontOpen)
+        return;
+    m_fontName += detail::decodeBytes(fontCodePage(), m_fontBytes);
+    m_fontBytes.clear();
+    if (m_fontName.size() < kMaxFontName)
+        m_fontName += QChar(c);
 }
 
 void RtfReader::commitFont() {
     if (!m_fontOpen)
         return;
     m_fontOpen = false;
-    const int cp = m_fontCodePage > 0 ? m_fontCodePage : codePageForCharset(m_fontCharset, m_documentCodePage);
+    const int cp = fontCodePage();
     QString name = m_fontName + detail::decodeBytes(cp, m_fontBytes);
+    sanitizeText(name, QChar());
+    name.remove(u'\t');
+    name.remove(QChar::LineSeparator); // a name is one line of plain characters
+    name.truncate(kMaxFontName);
     m_fontName.clear();
     m_fontBytes.clear();
     if (m_tables.fonts.size() >= Limits::kMaxFonts && !m_tables.fonts.contains(m_fontNumber))
@@ -484,7 +520,7 @@ void RtfReader::normalWord(int keyword, const RtfToken& token) {
     case KwTrowd: m_cellEdges.clear(); break;
     case KwCellx:
         if (m_cellEdges.size() < Limits::kMaxColumns)
-            m_cellEdges.append(clampTwips(param));
+            m_cellEdges.append(qBound(-kMaxRowTwips, param, kMaxRowTwips));
         break;
     case KwCell: endCell(); break;
     case KwRow: endRow(); break;
@@ -565,31 +601,11 @@ void RtfReader::decodePending() {
     m_expectTrail = false;
 }
 
-// A QTextCursor turns line feeds, paragraph separators and frame marks inside inserted text into
-// structure; text from \u or a broken byte pair must not do that, nor carry other control codes.
-static void sanitize(QString& text) {
-    const auto suspicious = [](char16_t c) {
-        return (c < 0x20 && c != '\t') || c == QChar::ParagraphSeparator || c == 0xFDD0 || c == 0xFDD1;
-    };
-    if (std::none_of(text.cbegin(), text.cend(), [&](QChar c) { return suspicious(c.unicode()); }))
-        return;
-    QString clean;
-    clean.reserve(text.size());
-    for (const QChar c : std::as_const(text)) {
-        const char16_t u = c.unicode();
-        if (u == '\n' || u == '\r' || u == QChar::ParagraphSeparator)
-            clean += QChar(QChar::LineSeparator);
-        else if (!suspicious(u))
-            clean += c;
-    }
-    text = clean;
-}
-
 void RtfReader::flushRun() {
     if (!m_bytes.isEmpty())
         decodePending();
     if (!m_runText.isEmpty()) {
-        sanitize(m_runText);
+        sanitizeText(m_runText, QChar::LineSeparator);
         if (!m_runText.isEmpty())
             m_sink.text(m_runText, m_runState);
         m_runText.clear();

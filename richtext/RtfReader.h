@@ -72,6 +72,8 @@ private:
     void endRow();
     void finishPicture();
     void commitFont();
+    void addFontChar(char16_t c);
+    int fontCodePage() const;
     void finish();
 
     RtfTokenizer m_tokens;

@@ -400,10 +400,10 @@ void RtfWriter::writeTable(const QTextTable* table) {
     }
 }
 
+// Font 0 stands for "no family given", which the reader gives back as no family, so an explicit
+// family gets an entry of its own even when it names the default face.
 int RtfWriter::fontIndex(const QString& family) {
-    if (family == m_fonts.first() || family.compare(QLatin1String("SimSun"), Qt::CaseInsensitive) == 0)
-        return 0;
-    qsizetype i = m_fonts.indexOf(family);
+    qsizetype i = m_fonts.indexOf(family, 1);
     if (i < 0) {
         m_fonts.append(family);
         i = m_fonts.size() - 1;

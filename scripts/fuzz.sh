@@ -27,13 +27,15 @@ for target in "${targets[@]}"; do
     name=${target#fuzz_}
     exe=$(find "$dir" -type f -name "$target" -perm -u+x | head -n 1)
     seeds=fuzz/corpus/$name
+    dict=()
+    [ -f "fuzz/$name.dict" ] && dict=(-dict="fuzz/$name.dict")
     echo "== $target: replaying $(ls "$seeds" | wc -l) seeds"
     "$exe" -runs=0 "$seeds"
     # Fuzz into a scratch copy so that new inputs do not pile up in the source tree.
     work=$dir/corpus/$name
     mkdir -p "$work"
     echo "== $target: fuzzing for ${each}s"
-    "$exe" -max_total_time="$each" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+    "$exe" "${dict[@]}" -max_total_time="$each" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$dir/findings/$name-" -print_final_stats=1 "$work" "$seeds"
 done
 echo "fuzzing clean"
