@@ -565,6 +565,7 @@ private:
                     .arg(prefix)
                     .arg(n)
                     .arg(s.count);
+            m_rep.notes << text;
             if (n < s.count)
                 m_rep.error(QStringLiteral("draw"), text);
             else if (2 * n < 3 * qint64(s.count))

@@ -44,6 +44,8 @@ public:
              CheckProblem::Severity severity = CheckProblem::Severity::Error) const;
     // One line per problem ("error: answer: ..."), then what was left out.
     QStringList lines() const;
+    // What was counted along the way (the candidates of every share), for authors who want to see it.
+    QStringList notes;
 
 private:
     QList<CheckProblem> m_problems;

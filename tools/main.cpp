@@ -39,7 +39,7 @@ void printAll(const QStringList& lines) {
 struct Args {
     QStringList positional;
     QString out, source, base;
-    bool plain = false, upgrade = false, bad = false;
+    bool plain = false, upgrade = false, verbose = false, bad = false;
 };
 
 Args parse(const QStringList& args) {
@@ -55,6 +55,8 @@ Args parse(const QStringList& args) {
             a.plain = true;
         else if (args[i] == u"--upgrade")
             a.upgrade = true;
+        else if (args[i] == u"--verbose")
+            a.verbose = true;
         else if (args[i].startsWith(u'-'))
             a.bad = true;
         else
@@ -92,7 +94,10 @@ int build(const Args& a) {
     return 1;
 }
 
-int report(const QString& what, const tools::CheckReport& r) {
+int report(const QString& what, const tools::CheckReport& r, bool verbose) {
+    if (verbose)
+        for (const QString& n : r.notes)
+            std::printf("%s\n", n.toLocal8Bit().constData());
     printAll(r.lines());
     std::printf("%s: %d error(s), %d warning(s)\n", what.toLocal8Bit().constData(), r.errorCount(),
                 r.warningCount());
@@ -116,12 +121,12 @@ int check(const Args& a) {
                         qlonglong(errors.size()));
             return 1;
         }
-        return report(a.source, tools::checkBankFile(file, a.upgrade, options));
+        return report(a.source, tools::checkBankFile(file, a.upgrade, options), a.verbose);
     }
     if (a.positional.size() != 1)
         return usage();
     const QString file = a.positional.first();
-    const int rc = report(file, tools::checkBankFile(file, a.plain, options));
+    const int rc = report(file, tools::checkBankFile(file, a.plain, options), a.verbose);
     if (a.base.isEmpty() || !a.upgrade)
         return a.base.isEmpty() ? rc : usage();
     // An upgrade file with the bank it is made for: apply it to a copy and check what comes out.
@@ -134,7 +139,7 @@ int check(const Args& a) {
         return 1;
     }
     const int merged =
-        report(a.base + QStringLiteral(" with the upgrade"), tools::checkBankFile(copy, false));
+        report(a.base + QStringLiteral(" with the upgrade"), tools::checkBankFile(copy, false), a.verbose);
     return rc != 0 ? rc : merged;
 }
 
