@@ -3,6 +3,7 @@
 #include "app/start.h"
 #include "platform/MenuPlayer.h"
 #include "platform/SingleInstance.h"
+#include "practice/Ukmmc.h"
 #include "store/dm.h"
 #include "ui/Helpers.h"
 #include "ui/Services.h"
@@ -24,6 +25,11 @@ StartOptions StartOptionsFrom(const QStringList& arguments) {
 }
 
 namespace {
+// What the menu commands open.
+void RegisterWindows(TFrmStart& start) {
+    start.SetWindowOpener(QStringLiteral("lx"), [&start] { OpenWindow([&start] { return new TFrmkmmc(&start); }); });
+}
+
 bool SmallFontsActive() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return !screen || qRound(screen->logicalDotsPerInch()) == 96;
@@ -58,6 +64,7 @@ StartResult StartProgram(const StartOptions& options) {
         return StartResult::LargeFonts;
     }
     FrmStart = new TFrmStart(menuFile);
+    RegisterWindows(*FrmStart);
     CreateSharedWindows();
     SetRaiseRequestHandler([] {
         if (FrmStart) {

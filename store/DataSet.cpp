@@ -16,6 +16,32 @@ struct DataSet::Storage {
     QList<QVector<QVariant>> rows;
     QVector<bool> deleted;
     quint64 generation = 1; // changes when rows come or go
+    // Look-up indexes built on the first Locate of a text column: case-folded text -> rows.
+    QHash<int, QMultiHash<QString, int>> lookup;
+
+    static QString lookupKey(const QVariant& v) {
+        return v.typeId() == QMetaType::QString ? static_cast<const QString*>(v.constData())->toCaseFolded()
+                                                : QString();
+    }
+    // Keeps the indexes right when a row's values change from before to after.
+    void reindex(int row, const QVector<QVariant>* before, const QVector<QVariant>* after) {
+        for (auto it = lookup.begin(); it != lookup.end();) {
+            const int c = it.key();
+            if (before && after && (*before)[c] == (*after)[c]) {
+                ++it;
+                continue;
+            }
+            if (after && (*after)[c].isValid() && (*after)[c].typeId() != QMetaType::QString) {
+                it = lookup.erase(it); // no longer a column of texts: look-ups scan it again
+                continue;
+            }
+            if (before)
+                it.value().remove(lookupKey((*before)[c]), row);
+            if (after && (*after)[c].isValid())
+                it.value().insert(lookupKey((*after)[c]), row);
+            ++it;
+        }
+    }
 };
 
 namespace {
@@ -152,6 +178,7 @@ void DataSet::cloneFrom(const DataSet& other) {
 // The visible rows: not deleted, passing the filter, in sort order. keepRow (a storage row) stays current
 // when it is still visible.
 void DataSet::rebuildView(int keepRow) {
+    ++m_viewVersion;
     m_view.clear();
     if (!m_store)
         return;
@@ -286,8 +313,46 @@ bool DataSet::locate(const QString& field, const QVariant& value) {
     syncView();
     const int c = column(field);
     const QVariant want = normalized(value);
+    Storage& st = *m_store;
+    // Texts are found through an index of the column, built once: the counters locate chapter and log
+    // rows for every answer.
+    if (want.typeId() == QMetaType::QString) {
+        auto it = st.lookup.find(c);
+        if (it == st.lookup.end()) {
+            bool allTexts = true;
+            QMultiHash<QString, int> index;
+            for (int r = 0; r < st.rows.size() && allTexts; ++r) {
+                const QVariant& v = st.rows[r][c];
+                if (v.typeId() == QMetaType::QString)
+                    index.insert(Storage::lookupKey(v), r);
+                else
+                    allTexts = !v.isValid();
+            }
+            if (allTexts)
+                it = st.lookup.insert(c, index);
+        }
+        if (it != st.lookup.end()) {
+            if (m_rowPos.size() != st.rows.size() || m_rowPosVersion != m_viewVersion) {
+                m_rowPos.fill(-1, st.rows.size());
+                for (int i = 0; i < m_view.size(); ++i)
+                    m_rowPos[m_view[i]] = i;
+                m_rowPosVersion = m_viewVersion;
+            }
+            int best = -1;
+            const auto range = it.value().equal_range(Storage::lookupKey(want));
+            for (auto r = range.first; r != range.second; ++r) {
+                const int pos = r.value() < m_rowPos.size() ? m_rowPos[r.value()] : -1;
+                if (pos >= 0 && !st.deleted[r.value()] && (best < 0 || pos < best))
+                    best = pos;
+            }
+            if (best < 0)
+                return false;
+            moveTo(best);
+            return true;
+        }
+    }
     for (int i = 0; i < m_view.size(); ++i) {
-        const QVariant& have = m_store->rows[m_view[i]][c];
+        const QVariant& have = st.rows[m_view[i]][c];
         if (nullish(want) ? nullish(have) : (!nullish(have) && compareValues(have, want) == 0)) {
             moveTo(i);
             return true;
@@ -470,11 +535,14 @@ void DataSet::writeUpdate() {
                       sets.join(u',') + QStringLiteral(" where rowid=?"),
                   values);
     const QVector<QVariant> before = old;
+    st.reindex(r, &before, &m_buffer);
     st.rows[r] = m_buffer;
     std::weak_ptr<Storage> weak = m_store;
     m_db->onRollback([weak, r, before] {
-        if (auto s = weak.lock())
+        if (auto s = weak.lock()) {
+            s->reindex(r, &s->rows[r], &before);
             s->rows[r] = before;
+        }
     });
 }
 
@@ -518,6 +586,7 @@ void DataSet::writeInsert() {
     st.deleted.push_back(false);
     ++st.generation;
     const int r = int(st.rows.size()) - 1;
+    st.reindex(r, nullptr, &st.rows[r]);
     // The new row becomes current.
     rebuildView(r);
     if (m_pos < 0) {

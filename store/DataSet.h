@@ -118,6 +118,9 @@ private:
     std::shared_ptr<Storage> m_store;
     mutable QVector<int> m_view;
     mutable quint64 m_viewGeneration = 0;
+    QVector<int> m_rowPos; // storage row -> position in the view, for indexed look-ups
+    quint64 m_viewVersion = 0;
+    quint64 m_rowPosVersion = ~quint64(0);
     int m_pos = -1;
     bool m_eof = true;
     bool m_bof = true;

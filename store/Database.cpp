@@ -94,6 +94,9 @@ void Database::open(const QString& path, const QByteArray& rawKey, OpenMode mode
         sqlite3_busy_timeout(m_db, 5000);
         execRaw("PRAGMA journal_mode=WAL");
         execRaw("PRAGMA synchronous=NORMAL");
+        // Pages are decrypted when read: a cache large enough for the question tables keeps scans of a
+        // big bank in memory.
+        execRaw("PRAGMA cache_size=-65536");
         registerJetFunctions(m_db);
     } catch (const DbError&) {
         sqlite3_close(m_db);

@@ -35,6 +35,21 @@ public:
     // Points Cn1Table_tx at the question-type table of a paper kind (0 reads as 1).
     void PointTypeTable(int kind);
 
+    // Study counters. Flags are 2 for yes and 1 for no.
+    // Today's log row: one more answer, counting the question once per day and its latest result.
+    void RecordDailyProgress(int notYetAnsweredToday, int wrongNow, int wrongBefore);
+    // The chapter rows on the path from the question's chapter up to its subject.
+    void RecordChapterAttempt(const QString& chapterCode, int firstAnswerEver, int wrongNow);
+    // The exam points of the question and their catalogue rows; lists are "('a','b')" texts.
+    void RecordExamPointAttempt(const QString& points, const QString& sections, const QString& tops,
+                                int firstAnswerEver, int wrongNow);
+    // Adds a practice's clock ("h:mm:ss") to today's log and refreshes the percentage texts.
+    void RecordStudyTime(const QString& elapsed);
+    // Full mark of a paper of the kind the type cursor points at.
+    int PaperFullScore();
+    // Drops a paper's table and its archive row; never fails.
+    void DeletePaper(const QString& name);
+
     bool DataModuleConnected = false;
 
     store::Database ADOCn1; // the question bank

@@ -1,0 +1,255 @@
+#include "practice/Ukmmc.h"
+
+#include "practice/Ulxxt.h"
+#include "store/JetSql.h"
+#include "store/dm.h"
+#include "ui/AppState.h"
+#include "ui/Helpers.h"
+#include "ui/Services.h"
+#include "ui/Udlg.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+const char* const Columns[] = {"C2", "C3", "C4", "D1", "D2", "C6"};
+const char* const Titles[] = {"章节名称", "习题数目", "已做题数", "已做道次", "做错道次", "综合成绩"};
+const char* const Fields =
+    "a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,e2_1,e3,e4,f1,xx,csbs,ecount";
+} // namespace
+
+TFrmkmmc::TFrmkmmc(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FrmKmmc"));
+    setWindowTitle(QStringLiteral("章节练习"));
+    const bool small = ScreenMode == u"800";
+    resize(small ? QSize(790, 560) : QSize(1000, 700));
+
+    auto* root = new QHBoxLayout(this);
+    m_grid = new QTableWidget(0, 6, this);
+    m_grid->setObjectName(QStringLiteral("ChapterGrid"));
+    QStringList titles;
+    for (const char* t : Titles)
+        titles << QString::fromUtf8(t);
+    m_grid->setHorizontalHeaderLabels(titles);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->verticalHeader()->hide();
+    m_grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int c = 1; c < 6; ++c) {
+        m_grid->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Fixed);
+        m_grid->setColumnWidth(c, small ? 64 : 80);
+    }
+    connect(m_grid, &QTableWidget::currentCellChanged, this, [this](int row) { rowChosen(row); });
+    connect(m_grid, &QTableWidget::cellDoubleClicked, this, [this](int row) {
+        rowChosen(row);
+        StartPractice(DoubleClick);
+    });
+    root->addWidget(m_grid, 1);
+
+    auto* side = new QVBoxLayout;
+    const char* const captions[] = {"总习题数", "已做题道次", "做错题道次"};
+    auto* stats = new QGridLayout;
+    for (int i = 0; i < 3; ++i) {
+        m_numbers[i] = new QLCDNumber(5, this);
+        m_numbers[i]->setSegmentStyle(QLCDNumber::Flat);
+        m_numbers[i]->setObjectName(QStringLiteral("Statistics%1").arg(i));
+        m_numbers[i]->setMinimumHeight(34);
+        stats->addWidget(new QLabel(QString::fromUtf8(captions[i]), this), i, 0);
+        stats->addWidget(m_numbers[i], i, 1);
+    }
+    stats->addWidget(new QLabel(QStringLiteral("综合成绩"), this), 3, 0);
+    m_score = new QLabel(QStringLiteral("分数"), this);
+    m_score->setObjectName(QStringLiteral("Score"));
+    stats->addWidget(m_score, 3, 1);
+    side->addLayout(stats);
+    side->addSpacing(16);
+    const struct {
+        const char* caption;
+        const char* name;
+        int tag;
+    } buttons[] = {{"练习新题", "PracticeNew", NewQuestions},
+                   {"错题重做", "PracticeWrong", WrongQuestions},
+                   {"习题重温", "PracticeReview", Review},
+                   {"试题录入", "Entry", 0},
+                   {"设置", "Settings", 0},
+                   {"关闭", "Close", 0}};
+    for (const auto& b : buttons) {
+        auto* button = new QPushButton(QString::fromUtf8(b.caption), this);
+        button->setObjectName(QLatin1String(b.name));
+        button->setAutoDefault(false);
+        button->setMinimumHeight(36);
+        side->addWidget(button);
+        if (b.tag)
+            connect(button, &QPushButton::clicked, this, [this, tag = b.tag] { StartPractice(Mode(tag)); });
+    }
+    side->addStretch();
+    root->addLayout(side);
+    connect(findChild<QPushButton*>(QStringLiteral("Close")), &QPushButton::clicked, this, &QDialog::close);
+}
+
+QString TFrmkmmc::PracticeQuery(Mode mode, const QString& code) {
+    const QString n = QString::number(code.size());
+    const QString where =
+        QStringLiteral("(left(A10,") + n + QStringLiteral(") = ") + store::quoted(code) + u')';
+    switch (mode) {
+    case NewQuestions:
+    case DoubleClick:
+        return QStringLiteral("select a1 ,") + QString::fromLatin1(Fields).mid(3) +
+               QStringLiteral(" from tab_answ where ") + where +
+               QStringLiteral(" and (E2 = '' or E2 is null) ") + QStringLiteral(" and (f1<>1) ") +
+               (mode == DoubleClick ? QStringLiteral(" order by a13,a10,xx")
+                                    : QStringLiteral(" order by a13,a10,xx,a1"));
+    case WrongQuestions:
+        return QStringLiteral("select ") + QLatin1String(Fields) + QStringLiteral(" from tab_answ  where ") +
+               where + QStringLiteral(" and (E4 < 0) ") + QStringLiteral(" and (f1<>1)") +
+               QStringLiteral(" order by a13,e3,e4,e1,xx,a1");
+    case Review:
+        return QStringLiteral("select ") + QLatin1String(Fields) + QStringLiteral(" from tab_answ where ") +
+               where.chopped(1) +
+               QStringLiteral(") and (E2 is not null and E2 <> '') order by a13,e3,e4,e1,xx,a1");
+    }
+    return QString();
+}
+
+void TFrmkmmc::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    Refresh();
+}
+
+void TFrmkmmc::Refresh() {
+    BusyCursor busy;
+    store::DataSet& kmmc = DM1->Cn1Table_kmmc;
+    try {
+        if (!kmmc.active())
+            kmmc.open();
+        kmmc.first();
+        kmmc.setFiltered(false);
+        kmmc.setFilter(QStringLiteral("c1<>") + store::quoted(QStringLiteral("xx")));
+        kmmc.setFiltered(true);
+        fillGrid();
+        if (SubjectNumber >= 1 && SubjectNumber <= 5) {
+            store::DataSet& q = DM1->Cn1Query1;
+            q.close();
+            q.setCommandText(
+                QStringLiteral("select sum(C3) as count_c3,sum(D1) as count_d1,sum(D2) as count_d2 from "
+                               "tab_kmmc where len(c1)=6"));
+            q.open();
+            const qint64 c3 = q.asInteger(QStringLiteral("count_c3"));
+            const qint64 d1 = q.asInteger(QStringLiteral("count_d1"));
+            const qint64 d2 = q.asInteger(QStringLiteral("count_d2"));
+            m_numbers[0]->display(int(qMin<qint64>(c3, 10000)));
+            m_numbers[1]->display(int(d1));
+            m_numbers[2]->display(int(d2));
+            if (d1 > 0)
+                m_score->setText(QString::asprintf("%2.2f", double(d1 - d2) / double(d1) * 100.0));
+        }
+        if (!SelectChapter(m_remembered) && m_grid->rowCount() > 0)
+            m_grid->setCurrentCell(0, 0);
+    } catch (const store::DbError&) {
+        ShowPrompt(QStringLiteral("错误"), QStringLiteral("无法读取章节目录！"), 1, 2, QStringLiteral("NO"));
+    }
+}
+
+void TFrmkmmc::fillGrid() {
+    store::DataSet& kmmc = DM1->Cn1Table_kmmc;
+    m_filling = true;
+    m_grid->setRowCount(kmmc.recordCount());
+    int row = 0;
+    for (kmmc.first(); !kmmc.eof(); kmmc.next(), ++row) {
+        for (int c = 0; c < 6; ++c) {
+            auto* item = new QTableWidgetItem(kmmc.asString(QLatin1String(Columns[c])));
+            if (c == 5)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            else if (c > 0)
+                item->setTextAlignment(Qt::AlignCenter);
+            item->setData(Qt::UserRole, kmmc.asString(QStringLiteral("C1")));
+            m_grid->setItem(row, c, item);
+        }
+    }
+    m_filling = false;
+    kmmc.first();
+}
+
+void TFrmkmmc::rowChosen(int row) {
+    if (m_filling || row < 0)
+        return;
+    store::DataSet& kmmc = DM1->Cn1Table_kmmc;
+    if (kmmc.active() && row < kmmc.recordCount())
+        kmmc.setRecNo(row + 1);
+}
+
+bool TFrmkmmc::SelectChapter(const QString& code) {
+    if (code.isEmpty())
+        return false;
+    for (int r = 0; r < m_grid->rowCount(); ++r) {
+        if (m_grid->item(r, 0)->data(Qt::UserRole).toString().compare(code, Qt::CaseInsensitive) == 0) {
+            m_grid->setCurrentCell(r, 0);
+            rowChosen(r);
+            return true;
+        }
+    }
+    return false;
+}
+
+int TFrmkmmc::StatisticsValue(int i) const {
+    return m_numbers[i]->intValue();
+}
+QString TFrmkmmc::ScoreText() const {
+    return m_score->text();
+}
+
+void TFrmkmmc::StartPractice(Mode mode) {
+    store::DataSet& kmmc = DM1->Cn1Table_kmmc;
+    if (!kmmc.active() || kmmc.recNo() == 0)
+        return;
+    const QString code = kmmc.asString(QStringLiteral("C1"));
+    m_remembered = code;
+    if (code.size() <= 2) {
+        messages().box(QStringLiteral("提示"), QStringLiteral("请选择具体章节目录！"), MsgIcon::Information,
+                       MsgButtons::Ok);
+        return;
+    }
+    PracticeQueryText = PracticeQuery(mode, code);
+    TFrmLxxt* practice = nullptr;
+    try {
+        BusyCursor busy;
+        practice = new TFrmLxxt(this);
+        if (practice->LoadPracticeSet()) {
+            busy.release();
+            hide();
+            practice->exec();
+        } else {
+            busy.release();
+            if (mode == WrongQuestions)
+                ShowPrompt(QStringLiteral("提示"), QStringLiteral("本章节下没有错题！"), 1, 1,
+                           QStringLiteral("NO"));
+            else if (mode == Review)
+                ShowPrompt(QStringLiteral("提示"), QStringLiteral("本章节习题还未曾做过！"), 1, 1,
+                           QStringLiteral("NO"));
+            else
+                ShowPrompt(QStringLiteral("提示"), QStringLiteral("恭喜，习题已做完！"), 1, 0,
+                           QStringLiteral("NO"));
+        }
+    } catch (const store::DbError&) {
+        ShowPrompt(QStringLiteral("错误"), QStringLiteral("无法打开练习！"), 1, 2, QStringLiteral("NO"));
+    }
+    delete practice;
+    if (isHidden())
+        show();
+    else
+        Refresh();
+}
+
+void TFrmkmmc::done(int result) {
+    DM1->Cn1Table_kmmc.close();
+    DM1->Cn1Query1.close();
+    QDialog::done(result);
+}
