@@ -69,14 +69,14 @@ QList<Subject> syllabus() {
           {QStringLiteral("07"), {}},
           {QStringLiteral("08"), {}}}},
         {QStringLiteral("1"),
-         QStringLiteral("科目二 网络与信息安全"),
+         QStringLiteral("网络与信息安全"),
          {{QStringLiteral("10"), {}}, {QStringLiteral("11"), {}}}},
         {QStringLiteral("2"),
-         QStringLiteral("科目三 数据库与软件开发"),
+         QStringLiteral("数据库与软件开发"),
          {{QStringLiteral("20"), {}}, {QStringLiteral("21"), {}}}},
         {QStringLiteral("3"),
-         QStringLiteral("科目四 信息系统项目管理"),
-         {{QStringLiteral("30"), {}}, {QStringLiteral("31"), {}}}},
+         QStringLiteral("科目三 办公软件应用"),
+         {{QStringLiteral("30"), {}}, {QStringLiteral("31"), {}}, {QStringLiteral("32"), {}}}},
     };
     for (Subject& subject : s) {
         for (Part& part : subject.parts) {
