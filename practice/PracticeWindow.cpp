@@ -2,6 +2,9 @@
 
 #include "practice/Marking.h"
 #include "practice/QuestionButton.h"
+#include "practice/Ubj.h"
+#include "platform/Desktop.h"
+#include "reference/UanswFagui.h"
 #include "store/Clock.h"
 #include "store/JetSql.h"
 #include "store/TimeText.h"
@@ -163,6 +166,7 @@ void PracticeWindow::buildUi() {
     connect(notes, &QPushButton::clicked, this, &PracticeWindow::OpenNotes);
     connect(points, &QPushButton::clicked, this, &PracticeWindow::OpenRelatedPoints);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
+    connect(desktop, &QPushButton::clicked, this, [] { ShowDesktop(); });
 }
 
 QPushButton* PracticeWindow::ActionButton(const QString& name) const {
@@ -576,9 +580,36 @@ void PracticeWindow::ToggleVoid() {
     }
 }
 
-void PracticeWindow::OpenNotes() {}
+void PracticeWindow::OpenNotes() {
+    if (!m_set.active() || m_set.recNo() == 0)
+        return;
+    try {
+        OpenWindow([this] {
+            auto* w = new TFrmBj(this);
+            w->bind(&m_set, QStringLiteral("A14"), QStringLiteral("lx"));
+            return w;
+        });
+    } catch (const store::DbError&) {
+        if (m_set.state() != store::DataSet::State::Browse)
+            m_set.cancel();
+        ShowPrompt(QStringLiteral("错误"), QStringLiteral("笔记未能保存！"), 1, 2, QStringLiteral("NO"));
+    }
+    ActionButton(QStringLiteral("Notes"))->setText(NotesHaveContent ? kHasNotes : kNotes);
+}
 
-void PracticeWindow::OpenRelatedPoints() {}
+void PracticeWindow::OpenRelatedPoints() {
+    if (!m_set.active() || m_set.recNo() == 0)
+        return;
+    try {
+        TfrmAnswFagui related(this);
+        if (related.LoadRelatedPoints(m_set.asString(QStringLiteral("A1"))))
+            related.exec();
+    } catch (const store::DbError&) {
+        ShowPrompt(QStringLiteral("错误"), QStringLiteral("无法打开相关考点！"), 1, 2, QStringLiteral("NO"));
+    }
+    if (!isVisible())
+        show();
+}
 
 void PracticeWindow::QuestionTimerTick() {
     if (m_gauge->value() < 100) {

@@ -1,5 +1,6 @@
 // The chapter navigator and the practice window, driven as a learner drives them.
 #include "practice/QuestionButton.h"
+#include "practice/Ubj.h"
 #include "practice/Ukmmc.h"
 #include "practice/Ulxxt.h"
 #include "store/Clock.h"
@@ -10,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -162,6 +164,15 @@ private slots:
             w->PressQuestionButton(2);
             w->ActionButton(QStringLiteral("Done"))->click(); // no answer
             QCOMPARE(shown->shown.last().text, QStringLiteral("请先做出答案！"));
+            // Notes are written into the question row through the notes window.
+            QTimer::singleShot(0, w, [] {
+                auto* notes = qobject_cast<TFrmBj*>(QApplication::activeModalWidget());
+                QVERIFY(notes);
+                notes->Memo1->setPlainText(QStringLiteral("记住：控制器负责译码"));
+                notes->close();
+            });
+            w->ActionButton(QStringLiteral("Notes"))->click();
+            QCOMPARE(w->ActionButton(QStringLiteral("Notes"))->text(), QStringLiteral("有内容"));
             w->PressQuestionButton(3);
             QCOMPARE(w->View()->page(), 1);
             w->View()->pressLetter(u'E');
