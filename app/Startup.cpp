@@ -6,6 +6,7 @@
 #include "practice/Ukmmc.h"
 #include "store/dm.h"
 #include "ui/Helpers.h"
+#include "ui/Theme.h"
 #include "ui/Services.h"
 #include "ui/Udlg.h"
 
@@ -90,6 +91,7 @@ int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velquar"));
     ApplyChineseFont(app);
+    ApplyTheme(app);
     addBeforeExitHook([] {
         if (DM1)
             DM1->CloseConnection();

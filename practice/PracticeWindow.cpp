@@ -256,6 +256,7 @@ void PracticeWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_shown) {
         m_shown = true;
+        CentreOnDesktop(this);
         FormShow();
     }
 }

@@ -42,6 +42,8 @@ TFrmkmmc::TFrmkmmc(QWidget* parent) : QDialog(parent) {
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->verticalHeader()->hide();
+    m_grid->setAlternatingRowColors(true);
+    m_grid->setShowGrid(false);
     m_grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int c = 1; c < 6; ++c) {
         m_grid->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Fixed);
@@ -121,6 +123,7 @@ QString TFrmkmmc::PracticeQuery(Mode mode, const QString& code) {
 
 void TFrmkmmc::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    CentreOnDesktop(this);
     Refresh();
 }
 
@@ -164,13 +167,22 @@ void TFrmkmmc::fillGrid() {
     m_grid->setRowCount(kmmc.recordCount());
     int row = 0;
     for (kmmc.first(); !kmmc.eof(); kmmc.next(), ++row) {
+        // The tree shows by indentation: subjects flush left and bold, then parts, chapters and sections.
+        const QString code = kmmc.asString(QStringLiteral("C1"));
+        const int level = code.size() <= 1 ? 0 : code.size() <= 2 ? 1 : code.size() <= 4 ? 2 : 3;
         for (int c = 0; c < 6; ++c) {
-            auto* item = new QTableWidgetItem(kmmc.asString(QLatin1String(Columns[c])));
+            const QString text = kmmc.asString(QLatin1String(Columns[c]));
+            auto* item = new QTableWidgetItem(c == 0 ? QString(level * 3, u' ') + text : text);
+            if (level <= 1) {
+                QFont f = item->font();
+                f.setBold(true);
+                item->setFont(f);
+            }
             if (c == 5)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             else if (c > 0)
                 item->setTextAlignment(Qt::AlignCenter);
-            item->setData(Qt::UserRole, kmmc.asString(QStringLiteral("C1")));
+            item->setData(Qt::UserRole, code);
             m_grid->setItem(row, c, item);
         }
     }
