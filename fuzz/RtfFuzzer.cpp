@@ -11,8 +11,9 @@
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_LOGGING_RULES", "*.debug=false;qt.gui.imageio*=false");
     static QGuiApplication app(*argc, *argv);
+    // Broken pictures make the image plug-ins complain on every run; the fuzzer's output is what counts.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     return 0;
 }
 

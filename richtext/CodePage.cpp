@@ -15,23 +15,39 @@ int codePageForCharset(int charset, int documentCodePage) {
     case 0: // ANSI
     case 2: // Symbol: no better choice than the Latin page
         return 1252;
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
     case 254:
-    case 255: return 437;
-    default: return documentCodePage;
+    case 255:
+        return 437;
+    default:
+        return documentCodePage;
     }
 }
 
@@ -39,9 +55,12 @@ bool isLeadByte(int codePage, unsigned char b) {
     switch (codePage) {
     case 936:
     case 949:
-    case 950: return b >= 0x81 && b <= 0xFE;
-    case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    default: return false;
+    case 950:
+        return b >= 0x81 && b <= 0xFE;
+    case 932:
+        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    default:
+        return false;
     }
 }
 
@@ -49,25 +68,44 @@ namespace {
 
 const char* codecName(int codePage) {
     switch (codePage) {
-    case 936: return "GBK";
-    case 950: return "Big5";
-    case 932: return "windows-31j";
-    case 949: return "windows-949";
-    case 874: return "windows-874";
-    case 1250: return "windows-1250";
-    case 1251: return "windows-1251";
-    case 1253: return "windows-1253";
-    case 1254: return "windows-1254";
-    case 1255: return "windows-1255";
-    case 1256: return "windows-1256";
-    case 1257: return "windows-1257";
-    case 1258: return "windows-1258";
-    case 10000: return "macintosh";
-    case 437: return "IBM437";
-    case 850: return "IBM850";
-    case 65001: return "UTF-8";
-    case 54936: return "GB18030";
-    default: return "windows-1252";
+    case 936:
+        return "GBK";
+    case 950:
+        return "Big5";
+    case 932:
+        return "windows-31j";
+    case 949:
+        return "windows-949";
+    case 874:
+        return "windows-874";
+    case 1250:
+        return "windows-1250";
+    case 1251:
+        return "windows-1251";
+    case 1253:
+        return "windows-1253";
+    case 1254:
+        return "windows-1254";
+    case 1255:
+        return "windows-1255";
+    case 1256:
+        return "windows-1256";
+    case 1257:
+        return "windows-1257";
+    case 1258:
+        return "windows-1258";
+    case 10000:
+        return "macintosh";
+    case 437:
+        return "IBM437";
+    case 850:
+        return "IBM850";
+    case 65001:
+        return "UTF-8";
+    case 54936:
+        return "GB18030";
+    default:
+        return "windows-1252";
     }
 }
 

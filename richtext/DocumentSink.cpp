@@ -16,7 +16,9 @@ namespace {
 // Lengths in the document are pixels at 96 dpi: 15 twips each.
 constexpr double kTwipsPerPixel = 15.0;
 
-double pixels(int twips) { return twips / kTwipsPerPixel; }
+double pixels(int twips) {
+    return twips / kTwipsPerPixel;
+}
 
 } // namespace
 
@@ -65,7 +67,7 @@ QImage DocumentSink::decode(const Picture& picture) {
         return {};
     // Only the two formats RTF names, chosen by the data itself since writers mix them up.
     const QByteArray& data = picture.data;
-    const char* format = data.startsWith("\x89PNG") ? "png"
+    const char* format = data.startsWith("\x89PNG")     ? "png"
                          : data.startsWith("\xFF\xD8")  ? "jpeg"
                          : picture.kind == Picture::Png ? "png"
                                                         : "jpeg";
@@ -137,15 +139,24 @@ void DocumentSink::picture(const Picture& picture, const CharState&) {
     m_cursor.insertImage(format);
 }
 
-void DocumentSink::newParagraph() { m_cursor.insertBlock(QTextBlockFormat()); }
+void DocumentSink::newParagraph() {
+    m_cursor.insertBlock(QTextBlockFormat());
+}
 
 void DocumentSink::paragraphFormat(const ParaState& para, bool pageBreakBefore) {
     QTextBlockFormat f;
     switch (para.align) {
-    case ParaState::Left: break;
-    case ParaState::Center: f.setAlignment(Qt::AlignHCenter); break;
-    case ParaState::Right: f.setAlignment(Qt::AlignRight); break;
-    case ParaState::Justify: f.setAlignment(Qt::AlignJustify); break;
+    case ParaState::Left:
+        break;
+    case ParaState::Center:
+        f.setAlignment(Qt::AlignHCenter);
+        break;
+    case ParaState::Right:
+        f.setAlignment(Qt::AlignRight);
+        break;
+    case ParaState::Justify:
+        f.setAlignment(Qt::AlignJustify);
+        break;
     }
     if (para.leftIndent)
         f.setLeftMargin(pixels(para.leftIndent));
@@ -160,7 +171,8 @@ void DocumentSink::paragraphFormat(const ParaState& para, bool pageBreakBefore) 
     if (para.lineSpacing < 0)
         f.setLineHeight(pixels(-para.lineSpacing), QTextBlockFormat::FixedHeight);
     else if (para.lineSpacing > 0 && para.lineMultiple)
-        f.setLineHeight(qBound(10.0, para.lineSpacing * 100.0 / 240, 1000.0), QTextBlockFormat::ProportionalHeight);
+        f.setLineHeight(qBound(10.0, para.lineSpacing * 100.0 / 240, 1000.0),
+                        QTextBlockFormat::ProportionalHeight);
     else if (para.lineSpacing > 0)
         f.setLineHeight(pixels(para.lineSpacing), QTextBlockFormat::MinimumHeight);
     if (pageBreakBefore)
@@ -236,7 +248,9 @@ void PlainTextSink::text(const QString& text, const CharState&) {
     m_tableJustEnded = false;
 }
 
-void PlainTextSink::picture(const Picture&, const CharState&) { append(QChar::ObjectReplacementCharacter); }
+void PlainTextSink::picture(const Picture&, const CharState&) {
+    append(QChar::ObjectReplacementCharacter);
+}
 
 void PlainTextSink::beginTable(const QList<int>&) {
     if (!m_text.isEmpty() && !m_text.endsWith(u'\n'))

@@ -29,7 +29,9 @@ void readRtf(const QByteArray& data, QTextDocument* doc) {
     doc->setModified(false);
 }
 
-QByteArray writeRtf(const QTextDocument& doc) { return RtfWriter(doc).write(); }
+QByteArray writeRtf(const QTextDocument& doc) {
+    return RtfWriter(doc).write();
+}
 
 QString plainText(const QByteArray& data) {
     const QByteArrayView bytes = QByteArrayView(data).first(qMin(data.size(), Limits::kMaxInputBytes));

@@ -8,6 +8,8 @@ namespace richtext::detail {
 
 namespace {
 
+// One line per group of keywords reads better than one per keyword.
+// clang-format off
 enum Keyword : int {
     KwUnknown,
     // document
@@ -79,6 +81,8 @@ const std::unordered_map<std::string_view, int>& keywords() {
     return table;
 }
 
+// clang-format on
+
 int lookUp(QByteArrayView word) {
     const auto& table = keywords();
     const auto it = table.find(std::string_view(word.data(), static_cast<size_t>(word.size())));
@@ -89,7 +93,9 @@ constexpr qsizetype kMaxFontName = 128; // characters; real names are a few doze
 
 constexpr int kMaxRowTwips = Limits::kMaxTwips * Limits::kMaxColumns;
 
-int clampTwips(int value) { return qBound(-Limits::kMaxTwips, value, Limits::kMaxTwips); }
+int clampTwips(int value) {
+    return qBound(-Limits::kMaxTwips, value, Limits::kMaxTwips);
+}
 
 int hexDigit(unsigned char c) {
     if (c >= '0' && c <= '9')
@@ -143,9 +149,15 @@ void RtfReader::read() {
             }
             word(token);
             break;
-        case RtfToken::Symbol: symbol(token.value); break;
-        case RtfToken::Hex: hexByte(token.value); break;
-        case RtfToken::Text: textBytes(token.word); break;
+        case RtfToken::Symbol:
+            symbol(token.value);
+            break;
+        case RtfToken::Hex:
+            hexByte(token.value);
+            break;
+        case RtfToken::Text:
+            textBytes(token.word);
+            break;
         case RtfToken::Binary:
             if (m_cur.dest == Dest::Picture && !m_pictureTooBig) {
                 if (m_picture.data.size() + token.word.size() > Limits::kMaxPictureBytes)
@@ -156,7 +168,8 @@ void RtfReader::read() {
                 --m_skip;
             }
             break;
-        default: break;
+        default:
+            break;
         }
     }
     finish();
@@ -212,7 +225,8 @@ bool RtfReader::skipFallback(unsigned char byte, bool isHex) {
 
 void RtfReader::textBytes(QByteArrayView bytes) {
     switch (m_cur.dest) {
-    case Dest::Skip: return;
+    case Dest::Skip:
+        return;
     case Dest::Picture:
         if (m_pictureTooBig)
             return;
@@ -242,7 +256,8 @@ void RtfReader::textBytes(QByteArrayView bytes) {
             m_colorSet = false;
         }
         return;
-    case Dest::Normal: break;
+    case Dest::Normal:
+        break;
     }
     for (const char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
@@ -296,7 +311,8 @@ void RtfReader::hexByte(unsigned char b) {
         if (m_fontOpen && m_fontBytes.size() < 1024)
             m_fontBytes.append(static_cast<char>(b));
         return;
-    default: return;
+    default:
+        return;
     }
 }
 
@@ -325,22 +341,39 @@ void RtfReader::symbol(unsigned char c) {
     switch (c) {
     case '\\':
     case '{':
-    case '}': addByte(c); break; // may be the trail byte of a double-byte character
-    case '~': addChar(0x00A0); break;
-    case '_': addChar(0x2011); break;
-    case '-': addChar(QChar::SoftHyphen); break;
-    case '\t': addChar('\t'); break;
-    default: break; // \: index entries, \| formulas
+    case '}':
+        addByte(c);
+        break; // may be the trail byte of a double-byte character
+    case '~':
+        addChar(0x00A0);
+        break;
+    case '_':
+        addChar(0x2011);
+        break;
+    case '-':
+        addChar(QChar::SoftHyphen);
+        break;
+    case '\t':
+        addChar('\t');
+        break;
+    default:
+        break; // \: index entries, \| formulas
     }
 }
 
 void RtfReader::word(const RtfToken& token) {
     const int keyword = lookUp(token.word);
     switch (m_cur.dest) {
-    case Dest::Skip: return;
-    case Dest::Normal: break;
-    case Dest::FontTable: fontTableWord(keyword, token); return;
-    case Dest::Picture: pictureWord(keyword, token); return;
+    case Dest::Skip:
+        return;
+    case Dest::Normal:
+        break;
+    case Dest::FontTable:
+        fontTableWord(keyword, token);
+        return;
+    case Dest::Picture:
+        pictureWord(keyword, token);
+        return;
     case Dest::ColorTable: {
         const int value = qBound(0, token.param, 255);
         if (keyword == KwRed)
@@ -371,16 +404,23 @@ void RtfReader::fontTableWord(int keyword, const RtfToken& token) {
         m_fontCharset = -1;
         m_fontCodePage = 0;
         break;
-    case KwFCharset: m_fontCharset = token.param; break;
-    case KwCpg: m_fontCodePage = token.param; break;
-    case KwSkipDestination: m_cur.dest = Dest::Skip; break;
+    case KwFCharset:
+        m_fontCharset = token.param;
+        break;
+    case KwCpg:
+        m_fontCodePage = token.param;
+        break;
+    case KwSkipDestination:
+        m_cur.dest = Dest::Skip;
+        break;
     case KwU:
         if (!token.hasParam)
             break;
         addFontChar(static_cast<char16_t>(token.param & 0xFFFF));
         m_skip = m_cur.skipCount;
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -418,16 +458,35 @@ void RtfReader::commitFont() {
 void RtfReader::pictureWord(int keyword, const RtfToken& token) {
     const int value = token.param;
     switch (keyword) {
-    case KwPicW: m_picture.widthPixels = value; break;
-    case KwPicH: m_picture.heightPixels = value; break;
-    case KwPicWGoal: m_picture.goalWidth = value; break;
-    case KwPicHGoal: m_picture.goalHeight = value; break;
-    case KwPicScaleX: m_picture.scaleX = value; break;
-    case KwPicScaleY: m_picture.scaleY = value; break;
-    case KwPngBlip: m_picture.kind = Picture::Png; break;
-    case KwJpegBlip: m_picture.kind = Picture::Jpeg; break;
-    case KwOtherBlip: m_picture.kind = Picture::Unknown; break;
-    default: break;
+    case KwPicW:
+        m_picture.widthPixels = value;
+        break;
+    case KwPicH:
+        m_picture.heightPixels = value;
+        break;
+    case KwPicWGoal:
+        m_picture.goalWidth = value;
+        break;
+    case KwPicHGoal:
+        m_picture.goalHeight = value;
+        break;
+    case KwPicScaleX:
+        m_picture.scaleX = value;
+        break;
+    case KwPicScaleY:
+        m_picture.scaleY = value;
+        break;
+    case KwPngBlip:
+        m_picture.kind = Picture::Png;
+        break;
+    case KwJpegBlip:
+        m_picture.kind = Picture::Jpeg;
+        break;
+    case KwOtherBlip:
+        m_picture.kind = Picture::Unknown;
+        break;
+    default:
+        break;
     }
 }
 
@@ -453,10 +512,17 @@ void RtfReader::normalWord(int keyword, const RtfToken& token) {
     CharState& ch = m_cur.chars;
     ParaState& para = m_cur.para;
     switch (keyword) {
-    case KwAnsi: break;
-    case KwMac: m_documentCodePage = 10000; break;
-    case KwPc: m_documentCodePage = 437; break;
-    case KwPca: m_documentCodePage = 850; break;
+    case KwAnsi:
+        break;
+    case KwMac:
+        m_documentCodePage = 10000;
+        break;
+    case KwPc:
+        m_documentCodePage = 437;
+        break;
+    case KwPca:
+        m_documentCodePage = 850;
+        break;
     case KwAnsiCpg:
         if (param > 0)
             m_documentCodePage = param;
@@ -466,7 +532,9 @@ void RtfReader::normalWord(int keyword, const RtfToken& token) {
         m_tables.defaultFont = param;
         m_cpFont = -2;
         break;
-    case KwFontTable: m_cur.dest = Dest::FontTable; break;
+    case KwFontTable:
+        m_cur.dest = Dest::FontTable;
+        break;
     case KwColorTable:
         m_cur.dest = Dest::ColorTable;
         m_tables.colors.clear();
@@ -478,72 +546,176 @@ void RtfReader::normalWord(int keyword, const RtfToken& token) {
         m_nibble = -1;
         m_pictureTooBig = false;
         break;
-    case KwShpPict: break; // its \pict is read like any other
-    case KwSkipDestination: m_cur.dest = Dest::Skip; break;
+    case KwShpPict:
+        break; // its \pict is read like any other
+    case KwSkipDestination:
+        m_cur.dest = Dest::Skip;
+        break;
     case KwF:
         if (token.hasParam)
             ch.font = param;
         break;
-    case KwB: ch.bold = on; break;
-    case KwI: ch.italic = on; break;
-    case KwUl: ch.underline = on; break;
-    case KwUlNone: ch.underline = false; break;
-    case KwStrike: ch.strike = on; break;
-    case KwSub: ch.vertical = CharState::Sub; break;
-    case KwSuper: ch.vertical = CharState::Super; break;
-    case KwNoSuperSub: ch.vertical = CharState::Baseline; break;
-    case KwFs: ch.halfPoints = token.hasParam ? qBound(0, param, 3276) : 24; break;
-    case KwCf: ch.foreground = qBound(0, param, Limits::kMaxColors); break;
+    case KwB:
+        ch.bold = on;
+        break;
+    case KwI:
+        ch.italic = on;
+        break;
+    case KwUl:
+        ch.underline = on;
+        break;
+    case KwUlNone:
+        ch.underline = false;
+        break;
+    case KwStrike:
+        ch.strike = on;
+        break;
+    case KwSub:
+        ch.vertical = CharState::Sub;
+        break;
+    case KwSuper:
+        ch.vertical = CharState::Super;
+        break;
+    case KwNoSuperSub:
+        ch.vertical = CharState::Baseline;
+        break;
+    case KwFs:
+        ch.halfPoints = token.hasParam ? qBound(0, param, 3276) : 24;
+        break;
+    case KwCf:
+        ch.foreground = qBound(0, param, Limits::kMaxColors);
+        break;
     case KwCb:
-    case KwHighlight: ch.background = qBound(0, param, Limits::kMaxColors); break;
-    case KwPlain: ch = CharState{}; break;
-    case KwV: ch.hidden = on; break;
-    case KwPar: endParagraph(false); break;
-    case KwPage: endParagraph(!para.inTable); break;
-    case KwSect: endParagraph(false); break;
-    case KwPard: para = ParaState{}; break;
-    case KwLine: addChar(QChar::LineSeparator); break;
-    case KwTab: addChar('\t'); break;
-    case KwQl: para.align = ParaState::Left; break;
-    case KwQc: para.align = ParaState::Center; break;
-    case KwQr: para.align = ParaState::Right; break;
-    case KwQj: para.align = ParaState::Justify; break;
-    case KwLi: para.leftIndent = clampTwips(param); break;
-    case KwRi: para.rightIndent = clampTwips(param); break;
-    case KwFi: para.firstIndent = clampTwips(param); break;
-    case KwSb: para.spaceBefore = clampTwips(param); break;
-    case KwSa: para.spaceAfter = clampTwips(param); break;
-    case KwSl: para.lineSpacing = clampTwips(param); break;
-    case KwSlMult: para.lineMultiple = on; break;
-    case KwIntbl: para.inTable = true; break;
-    case KwItap: para.inTable = param > 0; break;
-    case KwTrowd: m_cellEdges.clear(); break;
+    case KwHighlight:
+        ch.background = qBound(0, param, Limits::kMaxColors);
+        break;
+    case KwPlain:
+        ch = CharState{};
+        break;
+    case KwV:
+        ch.hidden = on;
+        break;
+    case KwPar:
+        endParagraph(false);
+        break;
+    case KwPage:
+        endParagraph(!para.inTable);
+        break;
+    case KwSect:
+        endParagraph(false);
+        break;
+    case KwPard:
+        para = ParaState{};
+        break;
+    case KwLine:
+        addChar(QChar::LineSeparator);
+        break;
+    case KwTab:
+        addChar('\t');
+        break;
+    case KwQl:
+        para.align = ParaState::Left;
+        break;
+    case KwQc:
+        para.align = ParaState::Center;
+        break;
+    case KwQr:
+        para.align = ParaState::Right;
+        break;
+    case KwQj:
+        para.align = ParaState::Justify;
+        break;
+    case KwLi:
+        para.leftIndent = clampTwips(param);
+        break;
+    case KwRi:
+        para.rightIndent = clampTwips(param);
+        break;
+    case KwFi:
+        para.firstIndent = clampTwips(param);
+        break;
+    case KwSb:
+        para.spaceBefore = clampTwips(param);
+        break;
+    case KwSa:
+        para.spaceAfter = clampTwips(param);
+        break;
+    case KwSl:
+        para.lineSpacing = clampTwips(param);
+        break;
+    case KwSlMult:
+        para.lineMultiple = on;
+        break;
+    case KwIntbl:
+        para.inTable = true;
+        break;
+    case KwItap:
+        para.inTable = param > 0;
+        break;
+    case KwTrowd:
+        m_cellEdges.clear();
+        break;
     case KwCellx:
         if (m_cellEdges.size() < Limits::kMaxColumns)
             m_cellEdges.append(qBound(-kMaxRowTwips, param, kMaxRowTwips));
         break;
-    case KwCell: endCell(); break;
-    case KwRow: endRow(); break;
-    case KwNestCell: addChar('\t'); break;
-    case KwNestRow: addChar(QChar::LineSeparator); break;
+    case KwCell:
+        endCell();
+        break;
+    case KwRow:
+        endRow();
+        break;
+    case KwNestCell:
+        addChar('\t');
+        break;
+    case KwNestRow:
+        addChar(QChar::LineSeparator);
+        break;
     case KwU:
         if (token.hasParam)
             addUnicode(param);
         break;
-    case KwUc: m_cur.skipCount = static_cast<unsigned char>(qBound(0, param, 10)); break;
-    case KwEmDash: addChar(0x2014); break;
-    case KwEnDash: addChar(0x2013); break;
-    case KwBullet: addChar(0x2022); break;
-    case KwLQuote: addChar(0x2018); break;
-    case KwRQuote: addChar(0x2019); break;
-    case KwLDblQuote: addChar(0x201C); break;
-    case KwRDblQuote: addChar(0x201D); break;
-    case KwEmSpace: addChar(0x2003); break;
-    case KwEnSpace: addChar(0x2002); break;
-    case KwQmSpace: addChar(0x2005); break;
-    case KwZwj: addChar(0x200D); break;
-    case KwZwnj: addChar(0x200C); break;
-    default: break; // unknown control words are ignored, their group's text is kept
+    case KwUc:
+        m_cur.skipCount = static_cast<unsigned char>(qBound(0, param, 10));
+        break;
+    case KwEmDash:
+        addChar(0x2014);
+        break;
+    case KwEnDash:
+        addChar(0x2013);
+        break;
+    case KwBullet:
+        addChar(0x2022);
+        break;
+    case KwLQuote:
+        addChar(0x2018);
+        break;
+    case KwRQuote:
+        addChar(0x2019);
+        break;
+    case KwLDblQuote:
+        addChar(0x201C);
+        break;
+    case KwRDblQuote:
+        addChar(0x201D);
+        break;
+    case KwEmSpace:
+        addChar(0x2003);
+        break;
+    case KwEnSpace:
+        addChar(0x2002);
+        break;
+    case KwQmSpace:
+        addChar(0x2005);
+        break;
+    case KwZwj:
+        addChar(0x200D);
+        break;
+    case KwZwnj:
+        addChar(0x200C);
+        break;
+    default:
+        break; // unknown control words are ignored, their group's text is kept
     }
 }
 

@@ -21,10 +21,10 @@ struct Limits {
     static constexpr int kMaxColors = 4096;
     static constexpr qsizetype kMaxPictureBytes = 16 * 1024 * 1024;
     static constexpr int kMaxPictures = 500;
-    static constexpr qint64 kMaxPicturePixels = 25'000'000;   // one picture
-    static constexpr qint64 kMaxDocumentPixels = 100'000'000; // all pictures of a document
-    static constexpr int kMaxPictureSide = 4000;              // shown size in pixels
-    static constexpr int kMaxTwips = 31680;                   // 22 inches, the largest page Word knows
+    static constexpr qint64 kMaxPicturePixels = 16'000'000;  // one picture (64 MB decoded)
+    static constexpr qint64 kMaxDocumentPixels = 40'000'000; // all pictures of a document
+    static constexpr int kMaxPictureSide = 4000;             // shown size in pixels
+    static constexpr int kMaxTwips = 31680;                  // 22 inches, the largest page Word knows
 };
 
 // True when data starts like an RTF document ("{\rtf", after an optional BOM and white space).

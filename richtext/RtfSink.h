@@ -17,7 +17,7 @@ struct CharState {
     bool strike = false;
     bool hidden = false;
     Vertical vertical = Baseline;
-    int font = -1;     // -1: the document's default font
+    int font = -1;      // -1: the document's default font
     int halfPoints = 0; // 0: no size given
     int foreground = 0; // 0: automatic colour
     int background = 0;
@@ -54,20 +54,18 @@ struct DocumentTables {
         const auto it = fonts.constFind(number);
         return it == fonts.cend() ? nullptr : &*it;
     }
-    QColor colorAt(int index) const {
-        return index > 0 && index < colors.size() ? colors[index] : QColor();
-    }
+    QColor colorAt(int index) const { return index > 0 && index < colors.size() ? colors[index] : QColor(); }
 };
 
 struct Picture {
     enum Kind { Unknown, Png, Jpeg };
     Kind kind = Unknown;
     QByteArray data;
-    int widthPixels = 0;  // \picw, \pich
+    int widthPixels = 0; // \picw, \pich
     int heightPixels = 0;
-    int goalWidth = 0;    // \picwgoal, \pichgoal in twips
+    int goalWidth = 0; // \picwgoal, \pichgoal in twips
     int goalHeight = 0;
-    int scaleX = 100;     // \picscalex, \picscaley in percent
+    int scaleX = 100; // \picscalex, \picscaley in percent
     int scaleY = 100;
 };
 

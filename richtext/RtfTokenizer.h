@@ -7,8 +7,8 @@ namespace richtext::detail {
 struct RtfToken {
     enum Kind { End, GroupOpen, GroupClose, Word, Symbol, Hex, Text, Binary };
     Kind kind = End;
-    QByteArrayView word;  // Word: the letters; Text and Binary: the bytes
-    int param = 0;        // Word: the numeric parameter, saturated to the int range
+    QByteArrayView word; // Word: the letters; Text and Binary: the bytes
+    int param = 0;       // Word: the numeric parameter, saturated to the int range
     bool hasParam = false;
     unsigned char value = 0; // Symbol: the character; Hex: the byte
 };

@@ -21,7 +21,9 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0;
 constexpr int kTableWidthTwips = 8306; // the text width of an A4 page with Word's default margins
 
-int twips(double pixels) { return qRound(pixels * kTwipsPerPixel); }
+int twips(double pixels) {
+    return qRound(pixels * kTwipsPerPixel);
+}
 
 void appendNumber(QByteArray& out, const char* word, long long value) {
     out += word;
@@ -53,8 +55,12 @@ void appendHexByte(QByteArray& out, unsigned b) {
     out += digits[b & 15];
 }
 
-bool isPng(QByteArrayView data) { return data.startsWith("\x89PNG\r\n\x1a\n"); }
-bool isJpeg(QByteArrayView data) { return data.startsWith("\xFF\xD8\xFF"); }
+bool isPng(QByteArrayView data) {
+    return data.startsWith("\x89PNG\r\n\x1a\n");
+}
+bool isJpeg(QByteArrayView data) {
+    return data.startsWith("\xFF\xD8\xFF");
+}
 
 // Qt's scale for FontSizeAdjustment (-1 .. 3 around the document font), as its text engine applies it.
 double adjustedSize(double base, int adjustment) {
@@ -155,15 +161,20 @@ void RtfWriter::writeParagraphFormat(const QTextBlock& block, bool inCell) {
     if (const int sa = twips(f.bottomMargin()))
         appendNumber(m_body, "\\sa", sa);
     switch (f.lineHeightType()) {
-    case QTextBlockFormat::FixedHeight: appendNumber(m_body, "\\sl-", twips(f.lineHeight())); break;
-    case QTextBlockFormat::MinimumHeight: appendNumber(m_body, "\\sl", twips(f.lineHeight())); break;
+    case QTextBlockFormat::FixedHeight:
+        appendNumber(m_body, "\\sl-", twips(f.lineHeight()));
+        break;
+    case QTextBlockFormat::MinimumHeight:
+        appendNumber(m_body, "\\sl", twips(f.lineHeight()));
+        break;
     case QTextBlockFormat::ProportionalHeight:
         if (qRound(f.lineHeight()) != 100) {
             appendNumber(m_body, "\\sl", qRound(f.lineHeight() * 240 / 100));
             m_body += "\\slmult1";
         }
         break;
-    default: break;
+    default:
+        break;
     }
     m_body += ' ';
 }
@@ -174,10 +185,18 @@ void RtfWriter::writeBlock(const QTextBlock& block, bool inCell) {
         // Lists go out as their visible marker, which every reader shows.
         QString marker;
         switch (list->format().style()) {
-        case QTextListFormat::ListDisc: marker = QString(QChar(0x2022)); break;
-        case QTextListFormat::ListCircle: marker = QString(QChar(0x25E6)); break;
-        case QTextListFormat::ListSquare: marker = QString(QChar(0x25AA)); break;
-        default: marker = list->itemText(block); break;
+        case QTextListFormat::ListDisc:
+            marker = QString(QChar(0x2022));
+            break;
+        case QTextListFormat::ListCircle:
+            marker = QString(QChar(0x25E6));
+            break;
+        case QTextListFormat::ListSquare:
+            marker = QString(QChar(0x25AA));
+            break;
+        default:
+            marker = list->itemText(block);
+            break;
         }
         if (!marker.isEmpty()) {
             m_body += "{\\pntext ";
@@ -255,12 +274,22 @@ void RtfWriter::writeText(QStringView text, QByteArray& out) {
         const char16_t c = text[i].unicode();
         if (c < 0x80) {
             switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '{': out += "\\{"; break;
-            case '}': out += "\\}"; break;
-            case '\t': out += "\\tab "; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '{':
+                out += "\\{";
+                break;
+            case '}':
+                out += "\\}";
+                break;
+            case '\t':
+                out += "\\tab ";
+                break;
             case '\n':
-            case '\r': out += "\\line "; break;
+            case '\r':
+                out += "\\line ";
+                break;
             default:
                 if (c >= 0x20)
                     out += static_cast<char>(c);
@@ -270,10 +299,17 @@ void RtfWriter::writeText(QStringView text, QByteArray& out) {
         }
         switch (c) {
         case QChar::LineSeparator:
-        case QChar::ParagraphSeparator: out += "\\line "; continue;
-        case QChar::Nbsp: out += "\\~"; continue;
-        case QChar::SoftHyphen: out += "\\-"; continue;
-        default: break;
+        case QChar::ParagraphSeparator:
+            out += "\\line ";
+            continue;
+        case QChar::Nbsp:
+            out += "\\~";
+            continue;
+        case QChar::SoftHyphen:
+            out += "\\-";
+            continue;
+        default:
+            break;
         }
         if (const unsigned code = gbkCode(c)) {
             if (code > 0xFF)

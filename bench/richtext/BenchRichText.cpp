@@ -34,8 +34,8 @@ double medianMicroseconds(int rounds, const std::function<void()>& work) {
 }
 
 void report(const char* what, qsizetype bytes, double ours, double baseline) {
-    std::printf("%-34s %9lld B %10.1f us   Qt HTML %10.1f us   ratio %5.2f\n", what, static_cast<long long>(bytes),
-                ours, baseline, ours / baseline);
+    std::printf("%-34s %9lld B %10.1f us   Qt HTML %10.1f us   ratio %5.2f\n", what,
+                static_cast<long long>(bytes), ours, baseline, ours / baseline);
 }
 
 // A single-choice stem the way the bank holds them: a sentence with a bold phrase, four options
@@ -49,7 +49,9 @@ QTextDocument* makeStem() {
     bold.setFontWeight(QFont::Bold);
     c.insertText(QStringLiteral("某企业为增值税一般纳税人，2023年5月发生下列业务："), plain);
     c.insertText(QStringLiteral("销售货物取得不含税收入100万元"), bold);
-    c.insertText(QStringLiteral("，另收取包装物押金2万元，逾期未退还。该企业当月应纳增值税的计税依据是（  ）。"), plain);
+    c.insertText(
+        QStringLiteral("，另收取包装物押金2万元，逾期未退还。该企业当月应纳增值税的计税依据是（  ）。"),
+        plain);
     for (const char* option : {"A．100万元", "B．101.77万元", "C．102万元", "D．102.26万元"}) {
         c.insertBlock();
         c.insertText(QString::fromUtf8(option), plain);
@@ -58,10 +60,12 @@ QTextDocument* makeStem() {
     QTextCharFormat red = plain;
     red.setForeground(QColor(192, 0, 0));
     c.insertText(QStringLiteral("提示："), red);
-    c.insertText(QStringLiteral("押金逾期未退还的，应换算为不含税收入并入销售额；"
-                                "包装物租金属于价外费用，同样应当换算后并入销售额计算销项税额。"
-                                "本题考查销售额的确定，注意含税与不含税的换算公式：不含税销售额＝含税销售额÷（1＋税率）。"),
-                 plain);
+    c.insertText(
+        QStringLiteral(
+            "押金逾期未退还的，应换算为不含税收入并入销售额；"
+            "包装物租金属于价外费用，同样应当换算后并入销售额计算销项税额。"
+            "本题考查销售额的确定，注意含税与不含税的换算公式：不含税销售额＝含税销售额÷（1＋税率）。"),
+        plain);
     return doc;
 }
 
@@ -86,8 +90,10 @@ QTextDocument* makeLargeDocument() {
     doc->addResource(QTextDocument::ImageResource, QUrl("figure.png"), noisePng(380, 380));
     QTextCursor c(doc);
     for (int i = 0; i < 80; ++i) {
-        c.insertText(QStringLiteral("第%1段：根据企业所得税法的规定，下列各项中，在计算应纳税所得额时准予扣除的是哪些项目？")
-                         .arg(i + 1));
+        c.insertText(
+            QStringLiteral(
+                "第%1段：根据企业所得税法的规定，下列各项中，在计算应纳税所得额时准予扣除的是哪些项目？")
+                .arg(i + 1));
         c.insertBlock();
         if (i == 10) {
             QTextImageFormat image;
@@ -104,12 +110,14 @@ QTextDocument* makeLargeDocument() {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QGuiApplication app(argc, argv);
     const int rounds = argc > 1 ? qMax(1, atoi(argv[1])) : 200;
     const int largeRounds = qMax(1, rounds / 10);
 
-    std::printf("rich text benchmark, median of %d rounds (%d for the large document)\n", rounds, largeRounds);
+    std::printf("rich text benchmark, median of %d rounds (%d for the large document)\n", rounds,
+                largeRounds);
 
     QScopedPointer<QTextDocument> stem(makeStem());
     const QByteArray stemRtf = richtext::writeRtf(*stem);
@@ -151,8 +159,7 @@ int main(int argc, char** argv) {
 
     // A picture that exists only decoded (pasted into an editor) has to be encoded as PNG.
     QTextDocument pasted;
-    pasted.addResource(QTextDocument::ImageResource, QUrl("pasted"),
-                       QImage::fromData(noisePng(240, 180)));
+    pasted.addResource(QTextDocument::ImageResource, QUrl("pasted"), QImage::fromData(noisePng(240, 180)));
     QTextCursor(&pasted).insertImage(QStringLiteral("pasted"));
     const double writePasted = medianMicroseconds(largeRounds, [&] { (void)richtext::writeRtf(pasted); });
     const double writePastedHtml = medianMicroseconds(largeRounds, [&] { (void)pasted.toHtml(); });

@@ -14,10 +14,13 @@ using richtext::readRtf;
 namespace {
 
 // A stem the way a Chinese word processor stores it.
-const QByteArray kHeader = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}"
-                           "{\\f1\\fswiss\\fcharset0 Arial;}}{\\colortbl ;\\red255\\green0\\blue0;}\r\n";
+const QByteArray kHeader =
+    "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}"
+    "{\\f1\\fswiss\\fcharset0 Arial;}}{\\colortbl ;\\red255\\green0\\blue0;}\r\n";
 
-QByteArray rtf(const QByteArray& body) { return kHeader + body + "}"; }
+QByteArray rtf(const QByteArray& body) {
+    return kHeader + body + "}";
+}
 
 QTextCharFormat formatAt(const QTextDocument& doc, int position) {
     QTextCursor cursor(const_cast<QTextDocument*>(&doc));
@@ -93,7 +96,8 @@ void TestRtfReader::decodesGbkPairsAndUnicode_data() {
     QTest::newRow("gbk pairs") << QByteArray("\\f0 \\'c4\\'e3\\'ba\\'c3") << QStringLiteral("你好");
     QTest::newRow("unicode with fallback") << QByteArray("\\u20320?\\u22909?") << QStringLiteral("你好");
     QTest::newRow("uc2 gbk fallback") << QByteArray("\\uc2\\u20320\\'c4\\'e3A") << QStringLiteral("你A");
-    QTest::newRow("uc1 but gbk pair fallback") << QByteArray("\\uc1\\u20320\\'c4\\'e3A") << QStringLiteral("你A");
+    QTest::newRow("uc1 but gbk pair fallback")
+        << QByteArray("\\uc1\\u20320\\'c4\\'e3A") << QStringLiteral("你A");
     QTest::newRow("uc0 no fallback") << QByteArray("\\uc0\\u20320\\u22909 A") << QStringLiteral("你好A");
     QTest::newRow("negative u") << QByteArray("\\u-3913?") << QString(QChar(0xF0B7));
     QTest::newRow("surrogates") << QByteArray("\\u-10179?\\u-8704?") << QString::fromUtf8("😀");
@@ -148,10 +152,11 @@ void TestRtfReader::moreCharacterFormats() {
 void TestRtfReader::paragraphStructure_data() {
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QStringList>("blocks");
-    QTest::newRow("final par leaves no empty paragraph") << QByteArray("a\\par b\\par ") << QStringList{"a", "b"};
+    QTest::newRow("final par leaves no empty paragraph")
+        << QByteArray("a\\par b\\par ") << QStringList{"a", "b"};
     QTest::newRow("no final par") << QByteArray("a\\par b") << QStringList{"a", "b"};
-    QTest::newRow("empty paragraphs kept") << QByteArray("a\\par\\par b\\par\\par ")
-                                           << QStringList{"a", "", "b", ""};
+    QTest::newRow("empty paragraphs kept")
+        << QByteArray("a\\par\\par b\\par\\par ") << QStringList{"a", "", "b", ""};
     QTest::newRow("leading par") << QByteArray("\\par a") << QStringList{"", "a"};
     QTest::newRow("empty document") << QByteArray("") << QStringList{""};
     QTest::newRow("line and tab") << QByteArray("a\\line b\\tab c") << QStringList{QString("a\u2028b\tc")};
@@ -202,7 +207,8 @@ void TestRtfReader::paragraphFormats() {
 void TestRtfReader::destinationsAreSkipped() {
     const QByteArray data =
         "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134{\\*\\panose 02010600030101010101}"
-        "\\'cb\\'ce\\'cc\\'e5{\\*\\falt SimSun};}}{\\stylesheet{\\s1 heading 1;}}{\\info{\\title T}{\\author A}}"
+        "\\'cb\\'ce\\'cc\\'e5{\\*\\falt SimSun};}}{\\stylesheet{\\s1 heading 1;}}{\\info{\\title T}{\\author "
+        "A}}"
         "{\\*\\generator Writer 1.0;}{\\header head}\\viewkind4 a{\\*\\unknown hidden}b"
         "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}{\\*\\bkmkstart m}c{\\footnote note}"
         "{\\pntext 1.\\tab}item}";
@@ -255,10 +261,11 @@ void TestRtfReader::tableRowsOfDifferentWidth() {
 void TestRtfReader::pictures() {
     const QByteArray png = encodeImage(testImage(40, 20), "PNG");
     const QByteArray jpeg = encodeImage(testImage(30, 30), "JPEG");
-    const QByteArray body = "x{\\pict\\pngblip\\picw40\\pich20\\picwgoal1200\\pichgoal600 " + png.toHex() +
-                            "}y{\\*\\shppict{\\pict{\\*\\blipuid 0123abcd}\\jpegblip\\picscalex50\\picscaley200 " +
-                            jpeg.toHex() + "}}{\\nonshppict{\\pict\\wmetafile8 0102}}" +
-                            "{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png + "}";
+    const QByteArray body =
+        "x{\\pict\\pngblip\\picw40\\pich20\\picwgoal1200\\pichgoal600 " + png.toHex() +
+        "}y{\\*\\shppict{\\pict{\\*\\blipuid 0123abcd}\\jpegblip\\picscalex50\\picscaley200 " + jpeg.toHex() +
+        "}}{\\nonshppict{\\pict\\wmetafile8 0102}}" + "{\\pict\\pngblip\\bin" +
+        QByteArray::number(png.size()) + " " + png + "}";
     QTextDocument doc;
     readRtf(rtf(body), &doc);
     const QList<QTextImageFormat> found = images(doc);
@@ -278,10 +285,13 @@ void TestRtfReader::pictures() {
 void TestRtfReader::picturesThatCannotBeShown_data() {
     QTest::addColumn<QByteArray>("picture");
     QTest::addColumn<QSizeF>("shownSize");
-    QTest::newRow("metafile") << QByteArray("\\wmetafile8\\picwgoal1500\\pichgoal750 0100090000") << QSizeF(100, 50);
+    QTest::newRow("metafile") << QByteArray("\\wmetafile8\\picwgoal1500\\pichgoal750 0100090000")
+                              << QSizeF(100, 50);
     QTest::newRow("emf without size") << QByteArray("\\emfblip 01000000") << QSizeF(96, 72);
-    QTest::newRow("broken png") << QByteArray("\\pngblip\\picwgoal300\\pichgoal300 89504e470d0a1a0a0000") << QSizeF(20, 20);
-    QTest::newRow("huge goal") << QByteArray("\\pngblip\\picwgoal2000000000\\pichgoal-5 00") << QSizeF(96, 72);
+    QTest::newRow("broken png") << QByteArray("\\pngblip\\picwgoal300\\pichgoal300 89504e470d0a1a0a0000")
+                                << QSizeF(20, 20);
+    QTest::newRow("huge goal") << QByteArray("\\pngblip\\picwgoal2000000000\\pichgoal-5 00")
+                               << QSizeF(96, 72);
     QTest::newRow("no data") << QByteArray("\\jpegblip\\picwgoal150\\pichgoal150") << QSizeF(10, 10);
 }
 
@@ -302,7 +312,8 @@ void TestRtfReader::picturesThatCannotBeShown() {
 void TestRtfReader::plainBlobs_data() {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("text");
-    QTest::newRow("utf-8") << QString::fromUtf8("增值税\n第二行").toUtf8() << QString::fromUtf8("增值税\n第二行");
+    QTest::newRow("utf-8") << QString::fromUtf8("增值税\n第二行").toUtf8()
+                           << QString::fromUtf8("增值税\n第二行");
     QTest::newRow("utf-8 with bom") << QByteArray("\xEF\xBB\xBF") + QString::fromUtf8("税").toUtf8()
                                     << QString::fromUtf8("税");
     QTest::newRow("gbk") << QByteArray("\xd4\xf6\xd6\xb5\xcb\xb0\r\nA") << QString::fromUtf8("增值税\nA");

@@ -93,15 +93,19 @@ void TestRtfRobustness::malformedInput_data() {
                       "\\li-99999999999\\fi2147483648\\sl-2147483647\\cf99999999999 b\\uc99999999 \\u20320 c"
                       "\\f-2147483647 d\\cellx99999999999\\picwgoal99999999999\\par}")
         << QStringLiteral("ab你"); // \uc is capped at 10: "cd" and the words between are the fallback
-    QTest::newRow("bin longer than the data") << QByteArray("{\\rtf1 a\\bin99999999999 xyz") << QStringLiteral("a");
+    QTest::newRow("bin longer than the data")
+        << QByteArray("{\\rtf1 a\\bin99999999999 xyz") << QStringLiteral("a");
     QTest::newRow("negative bin") << QByteArray("{\\rtf1 a\\bin-5 b}") << QStringLiteral("ab");
     QTest::newRow("nul bytes") << QByteArray("{\\rtf1 a\0b\\'00c}", 16) << QStringLiteral("abc");
     QTest::newRow("control characters from u")
         << QByteArray("{\\rtf1 a\\uc0\\u10 b\\u8233 c\\u64976 d\\u13 e\\u1 f}")
-        << QStringLiteral("a\nb\nc" "d\ne" "f");
-    QTest::newRow("broken pair with line feed") << QByteArray("{\\rtf1\\ansicpg936 \\'81\\'0ax}")
-                                                << QStringLiteral("\uFFFD\nx");
-    QTest::newRow("cell outside any table") << QByteArray("{\\rtf1 a\\cell b\\row c}") << QStringLiteral("a\n\nbc");
+        << QStringLiteral("a\nb\nc"
+                          "d\ne"
+                          "f");
+    QTest::newRow("broken pair with line feed")
+        << QByteArray("{\\rtf1\\ansicpg936 \\'81\\'0ax}") << QStringLiteral("\uFFFD\nx");
+    QTest::newRow("cell outside any table")
+        << QByteArray("{\\rtf1 a\\cell b\\row c}") << QStringLiteral("a\n\nbc");
     QTest::newRow("row outside any table") << QByteArray("{\\rtf1 a\\row b}") << QStringLiteral("ab");
     QTest::newRow("pict cut off") << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e") << QStringLiteral("a");
     QTest::newRow("font table cut off") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Sim") << QString();
@@ -121,7 +125,8 @@ void TestRtfRobustness::malformedInput() {
 void TestRtfRobustness::deepNestingIsBounded() {
     // Far deeper than any document; the text inside the excess groups is dropped, not the rest.
     const int depth = 100000;
-    const QByteArray data = "{\\rtf1 start" + QByteArray(depth, '{') + "deep" + QByteArray(depth, '}') + "end}";
+    const QByteArray data =
+        "{\\rtf1 start" + QByteArray(depth, '{') + "deep" + QByteArray(depth, '}') + "end}";
     QTextDocument doc;
     readRtf(data, &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("startend"));
@@ -157,7 +162,8 @@ void TestRtfRobustness::tableSizeIsBounded() {
 
 void TestRtfRobustness::pictureBombsBecomePlaceholders() {
     // A few bytes that claim a 60000 x 60000 picture must not be decoded (14 GB).
-    const QByteArray bomb = "{\\rtf1 a{\\pict\\pngblip\\picwgoal1500\\pichgoal1500 " + pngClaiming(60000, 60000).toHex() + "}b}";
+    const QByteArray bomb =
+        "{\\rtf1 a{\\pict\\pngblip\\picwgoal1500\\pichgoal1500 " + pngClaiming(60000, 60000).toHex() + "}b}";
     QTextDocument doc;
     readRtf(bomb, &doc);
     QCOMPARE(doc.toPlainText(), QStringLiteral("a\uFFFCb"));
@@ -202,7 +208,8 @@ void TestRtfRobustness::samplesAndFoundCrashes_data() {
     QTest::addColumn<QString>("path");
     const QString source = qEnvironmentVariable("VQ_SOURCE_DIR", QStringLiteral(VQ_SOURCE_DIR_FALLBACK));
     int count = 0;
-    for (const QString& folder : {QStringLiteral("/fuzz/corpus/rtf"), QStringLiteral("/tests/richtext/regressions")}) {
+    for (const QString& folder :
+         {QStringLiteral("/fuzz/corpus/rtf"), QStringLiteral("/tests/richtext/regressions")}) {
         const QDir dir(source + folder);
         for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
             QTest::newRow(qPrintable(name)) << dir.filePath(name);

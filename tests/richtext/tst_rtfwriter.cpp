@@ -27,15 +27,16 @@ QList<Run> runs(const QTextDocument& doc) {
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat f = it.fragment().charFormat();
-            result.append({it.fragment().text(), f.fontWeight() >= QFont::DemiBold, f.fontItalic(),
-                           f.fontUnderline()});
+            result.append(
+                {it.fragment().text(), f.fontWeight() >= QFont::DemiBold, f.fontItalic(), f.fontUnderline()});
         }
     }
     return result;
 }
 
 [[maybe_unused]] char* toString(const Run& r) {
-    const QString s = QStringLiteral("[%1 b%2 i%3 u%4]").arg(r.text).arg(r.bold).arg(r.italic).arg(r.underline);
+    const QString s =
+        QStringLiteral("[%1 b%2 i%3 u%4]").arg(r.text).arg(r.bold).arg(r.italic).arg(r.underline);
     return qstrdup(s.toUtf8().constData());
 }
 
@@ -45,7 +46,9 @@ QTextCharFormat formatAt(const QTextDocument& doc, int position) {
     return cursor.charFormat();
 }
 
-void roundTrip(const QTextDocument& source, QTextDocument* copy) { readRtf(writeRtf(source), copy); }
+void roundTrip(const QTextDocument& source, QTextDocument* copy) {
+    readRtf(writeRtf(source), copy);
+}
 
 QTextTable* firstTable(const QTextDocument& doc) {
     for (auto it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
@@ -90,6 +93,7 @@ private slots:
     void paragraphsAndPageBreaksSurvive();
     void imagesSurvive();
     void imageBytesAreKeptAsTheyWere();
+    void markdownPictureFromFile();
     void tablesSurvive();
     void markdownHeadingsAndListsStayVisible();
     void emptyDocument();
@@ -97,7 +101,8 @@ private slots:
 
 void TestRtfWriter::markdownStemSurvives() {
     QTextDocument source;
-    source.setMarkdown(QStringLiteral("下列关于**增值税**的说法，*正确*的是（ ）。\n\nA. 选项一\n\nB. 选项二"));
+    source.setMarkdown(
+        QStringLiteral("下列关于**增值税**的说法，*正确*的是（ ）。\n\nA. 选项一\n\nB. 选项二"));
     const QByteArray rtf = writeRtf(source);
     QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg936"));
     QVERIFY2(!QString::fromLatin1(rtf).contains(QRegularExpression(QStringLiteral("\\\\u-?\\d"))),
@@ -160,7 +165,8 @@ void TestRtfWriter::characterFormatsSurvive() {
 void TestRtfWriter::paragraphFormatsSurvive() {
     QTextDocument source;
     QTextCursor cursor(&source);
-    const QList<Qt::Alignment> alignments = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignJustify};
+    const QList<Qt::Alignment> alignments = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
+                                             Qt::AlignJustify};
     for (int i = 0; i < alignments.size(); ++i) {
         QTextBlockFormat f;
         f.setAlignment(alignments[i]);
@@ -235,7 +241,8 @@ void TestRtfWriter::imagesSurvive() {
     QCOMPARE(rtf.count("\\pngblip"), 2);
     QTextDocument copy;
     readRtf(rtf, &copy);
-    QCOMPARE(copy.toPlainText(), QStringLiteral("如图\uFFFC\uFFFC所示")); // a picture that cannot be loaded is left out
+    QCOMPARE(copy.toPlainText(),
+             QStringLiteral("如图\uFFFC\uFFFC所示")); // a picture that cannot be loaded is left out
     const QList<QTextImageFormat> found = images(copy);
     QCOMPARE(found.size(), 2);
     QCOMPARE(QSizeF(found[0].width(), found[0].height()), QSizeF(24, 16));
@@ -269,13 +276,32 @@ void TestRtfWriter::imageBytesAreKeptAsTheyWere() {
     QCOMPARE(writeRtf(copy), first);
 }
 
+void TestRtfWriter::markdownPictureFromFile() {
+    // How stems are built from their sources: Markdown with pictures beside it on disk.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(testImage().save(dir.filePath("fig.png")));
+    QTextDocument source;
+    source.setBaseUrl(QUrl::fromLocalFile(dir.path() + "/"));
+    source.setMarkdown(QStringLiteral("如图所示：\n\n![图一](fig.png)\n"));
+    const QByteArray rtf = writeRtf(source);
+    QCOMPARE(rtf.count("\\pngblip"), 1);
+    QTextDocument copy;
+    readRtf(rtf, &copy);
+    const QList<QTextImageFormat> found = images(copy);
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(QSizeF(found[0].width(), found[0].height()), QSizeF(24, 16));
+    QCOMPARE(picture(copy, found[0]).pixelColor(0, 3), QColor(200, 10, 10));
+}
+
 void TestRtfWriter::tablesSurvive() {
     QTextDocument source;
     QTextCursor cursor(&source);
     cursor.insertText(QStringLiteral("表格如下"));
     cursor.insertBlock();
     QTextTableFormat tf;
-    tf.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, 100), QTextLength(QTextLength::FixedLength, 60),
+    tf.setColumnWidthConstraints({QTextLength(QTextLength::FixedLength, 100),
+                                  QTextLength(QTextLength::FixedLength, 60),
                                   QTextLength(QTextLength::FixedLength, 80)});
     QTextTable* table = cursor.insertTable(2, 3, tf);
     const QStringList texts = {"项目", "金额", "备注", "增值税", "100", ""};
@@ -315,7 +341,8 @@ void TestRtfWriter::markdownHeadingsAndListsStayVisible() {
     QCOMPARE(copy.toPlainText(), QString::fromUtf8("第一章\n•\t甲\n•\t乙\n1.\t一\n2.\t二"));
     const QTextCharFormat heading = formatAt(copy, 0);
     QCOMPARE(heading.fontWeight(), int(QFont::Bold));
-    QVERIFY2(heading.fontPointSize() > source.defaultFont().pointSizeF(), "a heading stays larger than the text");
+    QVERIFY2(heading.fontPointSize() > source.defaultFont().pointSizeF(),
+             "a heading stays larger than the text");
     QVERIFY(copy.findBlockByNumber(1).blockFormat().leftMargin() > 0);
 }
 
