@@ -224,6 +224,44 @@ private slots:
         QCOMPARE(shown->shown.last().text, QStringLiteral("本章节下没有错题！"));
     }
 
+    void timeRunsOutAndVoiding() {
+        openBank(2);
+        ScopedMessages shown;
+        auto w = practice(QStringLiteral("050101")); // Q0001, P001, P002, Q0002
+        QVERIFY(w);
+        for (int i = 0; i < 100; ++i)
+            w->QuestionTimerTick();
+        QCOMPARE(w->Gauge(), 100);
+        QVERIFY(shown->shown.isEmpty());
+        w->QuestionTimerTick();
+        QCOMPARE(shown->shown.size(), 1);
+        QCOMPARE(shown->shown[0].text, QStringLiteral("到时间了"));
+        QCOMPARE(scalar(QStringLiteral("select csbs from tab_answ where A1='Q0001'")).toString(), QStringLiteral("Y"));
+        QVERIFY(scalar(QStringLiteral("select E2 from tab_answ where A1='Q0001'")).isNull()); // not marked
+
+        // Voiding keeps the question in the open set; later new practices leave it out, review offers it.
+        w->PressQuestionButton(1);
+        QPushButton* voidButton = w->ActionButton(QStringLiteral("Void"));
+        voidButton->click();
+        QCOMPARE(voidButton->text(), QStringLiteral("取消作废"));
+        QCOMPARE(w->StatusLine(0), QStringLiteral("本题已被您作废！"));
+        QCOMPARE(scalar(QStringLiteral("select F1 from tab_answ where A1='P001'")).toInt(), 1);
+        QCOMPARE(scalar(QStringLiteral("select E2 from tab_answ where A1='P001'")).toString(), QStringLiteral("zero"));
+        w->PressQuestionButton(0);
+        w->PressQuestionButton(1);
+        QCOMPARE(w->StatusLine(0), QStringLiteral("本题已被您作废！"));
+        QCOMPARE(w->GroupText(), QStringLiteral("共1组4道题　第1组"));
+        w->close();
+        const auto count = [&](TFrmkmmc::Mode mode) {
+            return m_dm->ADOCn1.query(TFrmkmmc::PracticeQuery(mode, QStringLiteral("050101"))).rows.size();
+        };
+        QCOMPARE(count(TFrmkmmc::NewQuestions), 3);
+        QCOMPARE(count(TFrmkmmc::Review), 1);
+        // Un-voiding lets the question count again but leaves its history at "zero".
+        m_dm->ADOCn1.execute(QStringLiteral("update tab_answ set F1=0 where A1='P001'"));
+        QCOMPARE(count(TFrmkmmc::NewQuestions), 3);
+    }
+
     void practiceQueries() {
         QCOMPARE(TFrmkmmc::PracticeQuery(TFrmkmmc::NewQuestions, QStringLiteral("0501")),
                  QStringLiteral(
