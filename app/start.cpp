@@ -32,8 +32,17 @@ void TFrmStart::SetWindowOpener(const QString& command, std::function<void()> op
 
 void TFrmStart::Open(const QString& command) {
     const auto it = m_openers.constFind(command);
-    if (it != m_openers.constEnd() && it.value())
+    if (it == m_openers.constEnd() || !it.value())
+        return;
+    // A window that fails has already been destroyed and the cursor restored; the learner sees why and
+    // the menu goes on running.
+    try {
         it.value()();
+    } catch (const store::DbError& e) {
+        messages().box(QStringLiteral("错误"), e.message(), MsgIcon::Critical, MsgButtons::Ok);
+    } catch (const std::exception& e) {
+        messages().box(QStringLiteral("错误"), QString::fromLocal8Bit(e.what()), MsgIcon::Critical, MsgButtons::Ok);
+    }
 }
 
 void TFrmStart::Dispatch(const QString& command) {

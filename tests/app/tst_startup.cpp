@@ -166,6 +166,13 @@ private slots:
         FrmStart->Dispatch(QStringLiteral("MNKS2"));
         QCOMPARE(PaperKind, 3);
 
+        // A window that fails to open is reported and the menu keeps running.
+        FrmStart->SetWindowOpener(QStringLiteral("cj"), [] { throw store::DbError(QStringLiteral("disk full")); });
+        FrmStart->Dispatch(QStringLiteral("cj"));
+        QCOMPARE(shown->shown.size(), 1);
+        QCOMPARE(shown->shown[0].text, QStringLiteral("disk full"));
+        QVERIFY(FrmStart->isVisible());
+
         // Choosing a tile of the menu arrives as its command.
         opened.clear();
         MenuPlayer* menu = FrmStart->Menu();
