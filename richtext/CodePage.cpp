@@ -111,9 +111,9 @@ const char* codecName(int codePage) {
 
 } // namespace
 
-QString decodeBytes(int codePage, QByteArrayView bytes) {
-    if (bytes.isEmpty())
-        return {};
+namespace {
+
+QStringDecoder& decoderFor(int codePage) {
     thread_local std::map<int, QStringDecoder> decoders;
     auto it = decoders.find(codePage);
     if (it == decoders.end()) {
@@ -122,7 +122,35 @@ QString decodeBytes(int codePage, QByteArrayView bytes) {
             decoder = QStringDecoder(QStringConverter::Latin1, QStringConverter::Flag::Stateless);
         it = decoders.emplace(codePage, std::move(decoder)).first;
     }
-    return it->second.decode(bytes);
+    return it->second;
+}
+
+} // namespace
+
+QString decodeBytes(int codePage, QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        return {};
+    return decoderFor(codePage).decode(bytes);
+}
+
+bool decodeBytesStrictly(int codePage, QByteArrayView bytes, QString* out) {
+    // Qt's ICU decoders keep their error flag even across resetState(), so validity is checked
+    // here: complete lead/trail pairs, and no replacement character for an unmapped pair.
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (isLeadByte(codePage, b)) {
+            if (i + 1 >= bytes.size() || static_cast<unsigned char>(bytes[i + 1]) < 0x40)
+                return false;
+            ++i;
+        } else if (b >= 0x80 && codePage != 936) {
+            return false; // only GBK has a single byte above 0x7f (0x80, the euro sign)
+        }
+    }
+    QString text = decodeBytes(codePage, bytes);
+    if (text.contains(QChar::ReplacementCharacter))
+        return false;
+    *out = text;
+    return true;
 }
 
 namespace {

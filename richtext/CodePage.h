@@ -18,6 +18,9 @@ bool isLeadByte(int codePage, unsigned char b);
 // reading a whole stem, so each thread keeps the ones it has opened.
 QString decodeBytes(int codePage, QByteArrayView bytes);
 
+// Decodes only when every byte is valid in the code page; false (and out untouched) otherwise.
+bool decodeBytesStrictly(int codePage, QByteArrayView bytes, QString* out);
+
 // GBK bytes for one UTF-16 unit: 0 when GBK has no round-trip mapping for it, a value below 0x100
 // for a single byte, otherwise lead byte * 256 + trail byte. c must be at least 0x80.
 unsigned gbkCode(char16_t c);

@@ -20,7 +20,7 @@ enum Keyword : int {
     KwF, KwFCharset, KwCpg, KwRed, KwGreen, KwBlue,
     // character formats
     KwB, KwI, KwUl, KwUlNone, KwStrike, KwSub, KwSuper, KwNoSuperSub, KwFs, KwCf, KwCb, KwHighlight,
-    KwPlain, KwV,
+    KwPlain, KwV, KwLoch, KwHich, KwDbch, KwAf,
     // paragraphs
     KwPar, KwPard, KwLine, KwTab, KwQl, KwQc, KwQr, KwQj, KwLi, KwRi, KwFi, KwSb, KwSa, KwSl, KwSlMult,
     KwPage, KwSect,
@@ -44,7 +44,8 @@ const std::unordered_map<std::string_view, int>& keywords() {
             {"green", KwGreen}, {"blue", KwBlue}, {"b", KwB}, {"i", KwI}, {"ul", KwUl}, {"ulnone", KwUlNone},
             {"strike", KwStrike}, {"striked", KwStrike}, {"sub", KwSub}, {"super", KwSuper},
             {"nosupersub", KwNoSuperSub}, {"fs", KwFs}, {"cf", KwCf}, {"cb", KwCb}, {"chcbpat", KwCb},
-            {"highlight", KwHighlight}, {"plain", KwPlain}, {"v", KwV}, {"par", KwPar}, {"pard", KwPard},
+            {"highlight", KwHighlight}, {"plain", KwPlain}, {"v", KwV},
+            {"loch", KwLoch}, {"hich", KwHich}, {"dbch", KwDbch}, {"af", KwAf}, {"par", KwPar}, {"pard", KwPard},
             {"line", KwLine}, {"tab", KwTab}, {"ql", KwQl}, {"qc", KwQc}, {"qr", KwQr}, {"qj", KwQj},
             {"qd", KwQj}, {"li", KwLi}, {"lin", KwLi}, {"ri", KwRi}, {"rin", KwRi}, {"fi", KwFi},
             {"sb", KwSb}, {"sa", KwSa}, {"sl", KwSl}, {"slmult", KwSlMult}, {"page", KwPage},
@@ -516,12 +517,15 @@ void RtfReader::normalWord(int keyword, const RtfToken& token) {
         break;
     case KwMac:
         m_documentCodePage = 10000;
+        m_cpFont = -2;
         break;
     case KwPc:
         m_documentCodePage = 437;
+        m_cpFont = -2;
         break;
     case KwPca:
         m_documentCodePage = 850;
+        m_cpFont = -2;
         break;
     case KwAnsiCpg:
         if (param > 0)
@@ -591,6 +595,19 @@ void RtfReader::normalWord(int keyword, const RtfToken& token) {
         break;
     case KwPlain:
         ch = CharState{};
+        m_cur.dbchMode = false;
+        m_cur.dbchFont = -1;
+        break;
+    case KwLoch:
+    case KwHich:
+        m_cur.dbchMode = false;
+        break;
+    case KwDbch:
+        m_cur.dbchMode = true;
+        break;
+    case KwAf:
+        if (m_cur.dbchMode && token.hasParam)
+            m_cur.dbchFont = param;
         break;
     case KwV:
         ch.hidden = on;
@@ -719,11 +736,15 @@ void RtfReader::normalWord(int keyword, const RtfToken& token) {
     }
 }
 
+int RtfReader::codePageOfFont(int font) const {
+    const FontEntry* entry = m_tables.fontAt(font);
+    return entry ? entry->codePage : m_documentCodePage;
+}
+
 int RtfReader::currentCodePage() {
     const int font = m_cur.chars.font < 0 ? m_tables.defaultFont : m_cur.chars.font;
     if (font != m_cpFont) {
-        const FontEntry* entry = m_tables.fontAt(font);
-        m_cpValue = entry ? entry->codePage : m_documentCodePage;
+        m_cpValue = codePageOfFont(font);
         m_cpFont = font;
     }
     return m_cpValue;
@@ -745,11 +766,18 @@ void RtfReader::addByte(unsigned char b) {
     }
     ensureContent();
     const int cp = currentCodePage();
-    if (!m_bytes.isEmpty() && cp != m_bytesCodePage)
+    int dbcs = 0;
+    if (m_cur.dbchFont >= 0 && !isLeadByte(cp, 0x81)) {
+        dbcs = codePageOfFont(m_cur.dbchFont);
+        if (!isLeadByte(dbcs, 0x81))
+            dbcs = 0;
+    }
+    if (!m_bytes.isEmpty() && (cp != m_bytesCodePage || dbcs != m_bytesDbcsCodePage))
         decodePending();
     m_bytesCodePage = cp;
+    m_bytesDbcsCodePage = dbcs;
     m_bytes.append(static_cast<char>(b));
-    m_expectTrail = isLeadByte(cp, b);
+    m_expectTrail = isLeadByte(dbcs ? dbcs : cp, b);
 }
 
 void RtfReader::addChar(char16_t c) {
@@ -768,7 +796,13 @@ void RtfReader::addUnicode(int value) {
 }
 
 void RtfReader::decodePending() {
-    m_runText += detail::decodeBytes(m_bytesCodePage, m_bytes);
+    // Under a Latin font with a double-byte font beside it, bytes that make valid double-byte
+    // characters are those; anything else is Latin text.
+    QString text;
+    if (m_bytesDbcsCodePage && decodeBytesStrictly(m_bytesDbcsCodePage, m_bytes, &text))
+        m_runText += text;
+    else
+        m_runText += detail::decodeBytes(m_bytesCodePage, m_bytes);
     m_bytes.clear();
     m_expectTrail = false;
 }

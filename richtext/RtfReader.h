@@ -44,6 +44,9 @@ private:
         ParaState para;
         Dest dest = Dest::Normal;
         unsigned char skipCount = 1; // \uc
+        // Word names the font of double-byte text apart (\dbch\afN) while \f stays a Latin font.
+        bool dbchMode = false;
+        int dbchFont = -1;
     };
 
     void openGroup();
@@ -66,6 +69,7 @@ private:
     void flushRun();
     void decodePending();
     int currentCodePage();
+    int codePageOfFont(int font) const;
 
     void endParagraph(bool pageBreak);
     void endCell();
@@ -96,6 +100,7 @@ private:
     QString m_runText;
     QByteArray m_bytes;
     int m_bytesCodePage = 0;
+    int m_bytesDbcsCodePage = 0; // tried first when a double-byte font was named beside a Latin one
     bool m_expectTrail = false;
     int m_cpFont = -2;
     int m_cpValue = 0;

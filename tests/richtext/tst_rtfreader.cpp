@@ -103,6 +103,9 @@ void TestRtfReader::decodesGbkPairsAndUnicode_data() {
     QTest::newRow("surrogates") << QByteArray("\\u-10179?\\u-8704?") << QString::fromUtf8("😀");
     QTest::newRow("latin font") << QByteArray("\\f1 caf\\'e9") << QString::fromUtf8("café");
     QTest::newRow("font switch") << QByteArray("{\\f1 \\'e9}{\\f0 \\'c4\\'e3}") << QString::fromUtf8("é你");
+    QTest::newRow("double-byte font beside a latin one")
+        << QByteArray("{\\f1\\loch\\f1\\hich\\af1\\dbch\\af0 \\'d6\\'d0 caf\\'e9}")
+        << QString::fromUtf8("中 café");
     QTest::newRow("literal trail byte") << QByteArray("\\'81@") << QString::fromUtf8("丂");
     QTest::newRow("escapes") << QByteArray("a\\\\b\\{c\\}") << QStringLiteral("a\\b{c}");
 }
