@@ -24,6 +24,17 @@ double pixels(int twips) {
 
 DocumentSink::DocumentSink(QTextDocument* doc) : m_doc(doc), m_cursor(doc) {}
 
+// Outside an edit block every insertion lays its whole paragraph out again to place the cursor,
+// which makes long paragraphs quadratic; inside one Qt leaves that until the block ends.
+void DocumentSink::start(const DocumentTables& tables) {
+    m_tables = &tables;
+    m_cursor.beginEditBlock();
+}
+
+void DocumentSink::finish() {
+    QTextCursor(m_doc).endEditBlock();
+}
+
 const QTextCharFormat& DocumentSink::charFormat(const CharState& state) {
     if (m_haveFormat && state == m_lastState)
         return m_lastFormat;

@@ -15,7 +15,7 @@ class DocumentSink final : public RtfSink {
 public:
     explicit DocumentSink(QTextDocument* doc);
 
-    void start(const DocumentTables& tables) override { m_tables = &tables; }
+    void start(const DocumentTables& tables) override;
     void text(const QString& text, const CharState& format) override;
     void picture(const Picture& picture, const CharState& format) override;
     void newParagraph() override;
@@ -23,7 +23,7 @@ public:
     void beginTable(const QList<int>& cellRightEdges) override;
     void goToCell(int row, int column) override;
     void endTable() override;
-    void finish() override {}
+    void finish() override;
 
 private:
     const QTextCharFormat& charFormat(const CharState& state);

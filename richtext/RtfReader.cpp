@@ -821,7 +821,10 @@ void RtfReader::flushRun() {
 // Settles the structure before content: leaves or enters a table, moves to the cell the reader is
 // in, and opens the paragraph that a \par announced. Then makes sure the run has the current format.
 void RtfReader::ensureContent(bool forTable) {
-    const bool wantTable = m_cur.para.inTable || forTable;
+    // Past the bounds no new table starts: the cells' text joins the paragraphs around them.
+    const bool wantTable =
+        (m_cur.para.inTable || forTable) &&
+        (m_inTable || (m_tableCount < Limits::kMaxTables && m_paragraphs < Limits::kMaxParagraphs));
     if (m_inTable && !wantTable) {
         flushRun();
         m_sink.endTable();
@@ -833,6 +836,7 @@ void RtfReader::ensureContent(bool forTable) {
         if (!m_inTable) {
             flushRun();
             m_sink.beginTable(m_cellEdges);
+            ++m_tableCount;
             m_inTable = true;
             m_pending = false;
             m_blockPageBreak = m_pageBreakNext = false;
@@ -877,7 +881,7 @@ void RtfReader::endCell() {
     flushRun();
     m_sink.paragraphFormat(m_cur.para, false);
     ++m_paragraphs;
-    if (m_col + 1 < Limits::kMaxColumns)
+    if (m_col + 1 < Limits::kMaxColumns && m_paragraphs < Limits::kMaxParagraphs)
         ++m_col;
 }
 
@@ -885,7 +889,7 @@ void RtfReader::endRow() {
     if (!m_inTable)
         return;
     flushRun();
-    if (m_row + 1 < Limits::kMaxRows)
+    if (m_row + 1 < Limits::kMaxRows && m_paragraphs < Limits::kMaxParagraphs)
         ++m_row;
     m_col = 0;
     m_pending = false;

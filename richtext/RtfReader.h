@@ -14,9 +14,10 @@ namespace richtext::detail {
 struct Limits {
     static constexpr qsizetype kMaxInputBytes = 32 * 1024 * 1024;
     static constexpr int kMaxDepth = 200;
-    static constexpr int kMaxParagraphs = 200'000;
+    static constexpr int kMaxParagraphs = 100'000;
     static constexpr int kMaxColumns = 64;
     static constexpr int kMaxRows = 10'000;
+    static constexpr int kMaxTables = 200; // each new frame makes Qt rescan the document's frames
     static constexpr int kMaxFonts = 4096;
     static constexpr int kMaxColors = 4096;
     static constexpr qsizetype kMaxPictureBytes = 16 * 1024 * 1024;
@@ -111,6 +112,7 @@ private:
     bool m_blockPageBreak = false;
     int m_paragraphs = 0;
     bool m_inTable = false;
+    int m_tableCount = 0;
     int m_row = 0, m_col = 0, m_sinkRow = 0, m_sinkCol = 0;
     QList<int> m_cellEdges;
 

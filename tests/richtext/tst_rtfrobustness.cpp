@@ -71,6 +71,7 @@ private slots:
     void malformedInput();
     void deepNestingIsBounded();
     void tableSizeIsBounded();
+    void paragraphCountIsBounded();
     void pictureBombsBecomePlaceholders();
     void binaryGarbage();
     void samplesAndFoundCrashes_data();
@@ -158,6 +159,30 @@ void TestRtfRobustness::tableSizeIsBounded() {
     tall += "}";
     readRtf(tall, &doc);
     QCOMPARE(firstTable(doc)->rows(), 10000);
+}
+
+void TestRtfRobustness::paragraphCountIsBounded() {
+    // Past the bound paragraph marks become spaces and tables plain paragraphs; the text stays.
+    QByteArray many = "{\\rtf1 ";
+    for (int i = 0; i < 100010; ++i)
+        many += "a\\par ";
+    many += "\\trowd\\cellx100\\intbl b\\cell\\row}";
+    QTextDocument doc;
+    readRtf(many, &doc);
+    QCOMPARE(doc.blockCount(), 100001);
+    QVERIFY(!firstTable(doc));
+    QCOMPARE(doc.lastBlock().text(), QStringLiteral("a a a a a a a a a a b"));
+
+    QByteArray tables = "{\\rtf1 ";
+    for (int i = 0; i < 210; ++i)
+        tables += "\\trowd\\cellx100\\intbl t\\cell\\row\\pard p\\par ";
+    tables += "}";
+    readRtf(tables, &doc);
+    int count = 0;
+    for (auto it = doc.rootFrame()->begin(); !it.atEnd(); ++it)
+        count += qobject_cast<QTextTable*>(it.currentFrame()) ? 1 : 0;
+    QCOMPARE(count, 200);
+    QCOMPARE(doc.toPlainText().count(u't'), 210);
 }
 
 void TestRtfRobustness::pictureBombsBecomePlaceholders() {
