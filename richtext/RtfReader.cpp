@@ -1,94 +1,10 @@
 #include "richtext/RtfReader.h"
 
 #include <algorithm>
-#include <string_view>
-#include <unordered_map>
 
 namespace richtext::detail {
 
 namespace {
-
-// One line per group of keywords reads better than one per keyword.
-// clang-format off
-enum Keyword : int {
-    KwUnknown,
-    // document
-    KwAnsi, KwMac, KwPc, KwPca, KwAnsiCpg, KwDeff,
-    // destinations
-    KwFontTable, KwColorTable, KwPict, KwShpPict, KwSkipDestination,
-    // fonts and colours
-    KwF, KwFCharset, KwCpg, KwRed, KwGreen, KwBlue,
-    // character formats
-    KwB, KwI, KwUl, KwUlNone, KwStrike, KwSub, KwSuper, KwNoSuperSub, KwFs, KwCf, KwCb, KwHighlight,
-    KwPlain, KwV, KwLoch, KwHich, KwDbch, KwAf,
-    // paragraphs
-    KwPar, KwPard, KwLine, KwTab, KwQl, KwQc, KwQr, KwQj, KwLi, KwRi, KwFi, KwSb, KwSa, KwSl, KwSlMult,
-    KwPage, KwSect,
-    // tables
-    KwIntbl, KwItap, KwTrowd, KwCellx, KwCell, KwRow, KwNestCell, KwNestRow,
-    // unicode
-    KwU, KwUc,
-    // special characters
-    KwEmDash, KwEnDash, KwBullet, KwLQuote, KwRQuote, KwLDblQuote, KwRDblQuote, KwEmSpace, KwEnSpace,
-    KwQmSpace, KwZwj, KwZwnj,
-    // pictures
-    KwPicW, KwPicH, KwPicWGoal, KwPicHGoal, KwPicScaleX, KwPicScaleY, KwPngBlip, KwJpegBlip, KwOtherBlip,
-};
-
-const std::unordered_map<std::string_view, int>& keywords() {
-    static const std::unordered_map<std::string_view, int> table = [] {
-        std::unordered_map<std::string_view, int> t{
-            {"ansi", KwAnsi}, {"mac", KwMac}, {"pc", KwPc}, {"pca", KwPca}, {"ansicpg", KwAnsiCpg},
-            {"deff", KwDeff}, {"fonttbl", KwFontTable}, {"colortbl", KwColorTable}, {"pict", KwPict},
-            {"shppict", KwShpPict}, {"f", KwF}, {"fcharset", KwFCharset}, {"cpg", KwCpg}, {"red", KwRed},
-            {"green", KwGreen}, {"blue", KwBlue}, {"b", KwB}, {"i", KwI}, {"ul", KwUl}, {"ulnone", KwUlNone},
-            {"strike", KwStrike}, {"striked", KwStrike}, {"sub", KwSub}, {"super", KwSuper},
-            {"nosupersub", KwNoSuperSub}, {"fs", KwFs}, {"cf", KwCf}, {"cb", KwCb}, {"chcbpat", KwCb},
-            {"highlight", KwHighlight}, {"plain", KwPlain}, {"v", KwV},
-            {"loch", KwLoch}, {"hich", KwHich}, {"dbch", KwDbch}, {"af", KwAf}, {"par", KwPar}, {"pard", KwPard},
-            {"line", KwLine}, {"tab", KwTab}, {"ql", KwQl}, {"qc", KwQc}, {"qr", KwQr}, {"qj", KwQj},
-            {"qd", KwQj}, {"li", KwLi}, {"lin", KwLi}, {"ri", KwRi}, {"rin", KwRi}, {"fi", KwFi},
-            {"sb", KwSb}, {"sa", KwSa}, {"sl", KwSl}, {"slmult", KwSlMult}, {"page", KwPage},
-            {"sect", KwSect}, {"column", KwSect}, {"intbl", KwIntbl}, {"itap", KwItap}, {"trowd", KwTrowd},
-            {"cellx", KwCellx}, {"cell", KwCell}, {"row", KwRow}, {"nestcell", KwNestCell},
-            {"nestrow", KwNestRow}, {"u", KwU}, {"uc", KwUc}, {"emdash", KwEmDash}, {"endash", KwEnDash},
-            {"bullet", KwBullet}, {"lquote", KwLQuote}, {"rquote", KwRQuote}, {"ldblquote", KwLDblQuote},
-            {"rdblquote", KwRDblQuote}, {"emspace", KwEmSpace}, {"enspace", KwEnSpace},
-            {"qmspace", KwQmSpace}, {"zwj", KwZwj}, {"zwnj", KwZwnj}, {"picw", KwPicW}, {"pich", KwPicH},
-            {"picwgoal", KwPicWGoal}, {"pichgoal", KwPicHGoal}, {"picscalex", KwPicScaleX},
-            {"picscaley", KwPicScaleY}, {"pngblip", KwPngBlip}, {"jpegblip", KwJpegBlip},
-            {"emfblip", KwOtherBlip}, {"wmetafile", KwOtherBlip}, {"dibitmap", KwOtherBlip},
-            {"wbitmap", KwOtherBlip}, {"macpict", KwOtherBlip}, {"pmmetafile", KwOtherBlip},
-        };
-        // Underline styles all show as a plain underline.
-        for (const char* style : {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
-                                  "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave",
-                                  "ulw", "ulwave"})
-            t.emplace(style, KwUl);
-        // Destinations whose text is not part of the document even without \*.
-        for (const char* dest :
-             {"stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
-              "footerf", "footnote", "annotation", "atnid", "atnauthor", "atndate", "atrfstart", "atrfend",
-              "fldinst", "nonshppict", "xe", "tc", "txe", "rxe", "bkmkstart", "bkmkend", "filetbl", "revtbl",
-              "listtable", "listoverridetable", "rsidtbl", "generator", "author", "title", "subject",
-              "operator", "keywords", "comment", "doccomm", "company", "category", "manager", "buptim",
-              "creatim", "printim", "revtim", "template", "userprops", "private", "pgdsctbl", "themedata",
-              "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "pn", "pnseclvl", "ftnsep",
-              "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "objdata", "objclass", "do",
-              "nonesttables", "listpicture", "mmathPr", "fontemb", "fontfile", "falt", "panose"})
-            t.emplace(dest, KwSkipDestination);
-        return t;
-    }();
-    return table;
-}
-
-// clang-format on
-
-int lookUp(QByteArrayView word) {
-    const auto& table = keywords();
-    const auto it = table.find(std::string_view(word.data(), static_cast<size_t>(word.size())));
-    return it == table.end() ? KwUnknown : it->second;
-}
 
 constexpr qsizetype kMaxFontName = 128; // characters; real names are a few dozen at most
 
@@ -144,7 +60,7 @@ void RtfReader::read() {
         m_starPending = false;
         switch (token.kind) {
         case RtfToken::Word:
-            if (star && m_cur.dest != Dest::Skip && lookUp(token.word) != KwShpPict) {
+            if (star && m_cur.dest != Dest::Skip && lookUpKeyword(token.word).keyword != KwShpPict) {
                 m_cur.dest = Dest::Skip; // an optional destination we do not know
                 break;
             }
@@ -363,7 +279,8 @@ void RtfReader::symbol(unsigned char c) {
 }
 
 void RtfReader::word(const RtfToken& token) {
-    const int keyword = lookUp(token.word);
+    const KeywordInfo info = lookUpKeyword(token.word);
+    const int keyword = info.keyword;
     switch (m_cur.dest) {
     case Dest::Skip:
         return;
@@ -393,7 +310,7 @@ void RtfReader::word(const RtfToken& token) {
         if (keyword != KwU && skipFallback(0, false))
             return;
     }
-    normalWord(keyword, token);
+    normalWord(info, token);
 }
 
 void RtfReader::fontTableWord(int keyword, const RtfToken& token) {
@@ -507,7 +424,8 @@ void RtfReader::finishPicture() {
     m_picture = Picture{};
 }
 
-void RtfReader::normalWord(int keyword, const RtfToken& token) {
+void RtfReader::normalWord(const KeywordInfo& info, const RtfToken& token) {
+    const int keyword = info.keyword;
     const int param = token.param;
     const bool on = !token.hasParam || param != 0;
     CharState& ch = m_cur.chars;
@@ -695,41 +613,8 @@ void RtfReader::normalWord(int keyword, const RtfToken& token) {
     case KwUc:
         m_cur.skipCount = static_cast<unsigned char>(qBound(0, param, 10));
         break;
-    case KwEmDash:
-        addChar(0x2014);
-        break;
-    case KwEnDash:
-        addChar(0x2013);
-        break;
-    case KwBullet:
-        addChar(0x2022);
-        break;
-    case KwLQuote:
-        addChar(0x2018);
-        break;
-    case KwRQuote:
-        addChar(0x2019);
-        break;
-    case KwLDblQuote:
-        addChar(0x201C);
-        break;
-    case KwRDblQuote:
-        addChar(0x201D);
-        break;
-    case KwEmSpace:
-        addChar(0x2003);
-        break;
-    case KwEnSpace:
-        addChar(0x2002);
-        break;
-    case KwQmSpace:
-        addChar(0x2005);
-        break;
-    case KwZwj:
-        addChar(0x200D);
-        break;
-    case KwZwnj:
-        addChar(0x200C);
+    case KwCharacter:
+        addChar(info.character);
         break;
     default:
         break; // unknown control words are ignored, their group's text is kept

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "richtext/CodePage.h"
+#include "richtext/RtfKeywords.h"
 #include "richtext/RtfSink.h"
 #include "richtext/RtfTokenizer.h"
 
@@ -59,7 +60,7 @@ private:
     void readPictureHex(QByteArrayView bytes);
     bool skipFallback(unsigned char byte, bool isHex);
 
-    void normalWord(int keyword, const RtfToken& token);
+    void normalWord(const KeywordInfo& info, const RtfToken& token);
     void fontTableWord(int keyword, const RtfToken& token);
     void pictureWord(int keyword, const RtfToken& token);
 
