@@ -1,4 +1,5 @@
 #include "richtext/RtfReader.h"
+#include "richtext/RtfTokenizer.h"
 
 #include <algorithm>
 
@@ -14,15 +15,6 @@ int clampTwips(int value) {
     return qBound(-Limits::kMaxTwips, value, Limits::kMaxTwips);
 }
 
-int hexDigit(unsigned char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -199,7 +191,7 @@ void RtfReader::readPictureHex(QByteArrayView bytes) {
     char* out = data.data() + start;
     char* const end = out + room;
     for (const char ch : bytes) {
-        const int digit = hexDigit(static_cast<unsigned char>(ch));
+        const int digit = hexValue(ch);
         if (digit < 0)
             continue;
         if (m_nibble < 0) {

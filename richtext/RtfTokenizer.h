@@ -4,6 +4,9 @@
 
 namespace richtext::detail {
 
+// The value of a hexadecimal digit, or -1.
+int hexValue(char c);
+
 struct RtfToken {
     enum Kind { End, GroupOpen, GroupClose, Word, Symbol, Hex, Text, Binary };
     Kind kind = End;

@@ -1,4 +1,5 @@
 #include "tools/BankCheck.h"
+#include "tools/UpgradeBase.h"
 
 #include "richtext/RichText.h"
 #include "store/BankKey.h"
@@ -98,23 +99,6 @@ private:
 qint64 count(store::Database& db, const char* sql, const QStringList& params = {}) {
     Rows r(db, sql, params);
     return r.next() ? r.integer(0) : 0;
-}
-
-QString chapterParent(const QString& code) {
-    switch (code.size()) {
-    case 2:
-        return code.left(1);
-    case 4:
-        return code.left(2);
-    case 6:
-        return code.left(4);
-    default:
-        return QString();
-    }
-}
-
-QString catalogueParent(const QString& id) {
-    return id.size() == 6 ? id.left(2) : id.size() == 2 ? id.left(1) : QString();
 }
 
 // The columns of every table of a new bank, in order: an upgrade is copied with "select *".
@@ -308,7 +292,7 @@ private:
                 m_rep.error(QStringLiteral("chapter"), QStringLiteral("%1 appears twice").arg(code));
             m_chapters.insert(key);
             if (code != u"xx")
-                rows.push_back({key, chapterParent(key)});
+                rows.push_back({key, chapterParentCode(key)});
         }
         if (m_opt.upgrade)
             return; // the parents are in the learner's bank, and so is the order around the new rows
@@ -333,7 +317,7 @@ private:
             if (m_catalogue.contains(key))
                 m_rep.error(QStringLiteral("catalogue"), QStringLiteral("%1 appears twice").arg(id));
             m_catalogue.insert(key);
-            rows.push_back({key, catalogueParent(key)});
+            rows.push_back({key, catalogueParentId(key)});
         }
         if (!m_opt.upgrade) {
             for (const Row& row : rows)
