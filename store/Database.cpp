@@ -92,7 +92,10 @@ void Database::open(const QString& path, const QByteArray& rawKey, OpenMode mode
         // The key is only tried by the first read: a wrong key or a damaged file fails here.
         execRaw("SELECT count(*) FROM sqlite_master");
         sqlite3_busy_timeout(m_db, 5000);
-        execRaw("PRAGMA journal_mode=WAL");
+        // The bank keeps a write-ahead log; a plain file (an upgrade) keeps its own journal, so that
+        // opening it changes nothing in it.
+        if (!rawKey.isEmpty())
+            execRaw("PRAGMA journal_mode=WAL");
         execRaw("PRAGMA synchronous=NORMAL");
         // Pages are decrypted when read: a cache large enough for the question tables keeps scans of a
         // big bank in memory.

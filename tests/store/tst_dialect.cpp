@@ -148,6 +148,12 @@ private slots:
         QCOMPARE(count(QStringLiteral("select count(*) from tab_kmmc where C1 like '8*'")), 0);
         QCOMPARE(m_db.execute(QStringLiteral("insert into tab_kmmc select * from tab_kmmc in '") + p + u'\''), 2);
         QCOMPARE(count(QStringLiteral("select count(*) from tab_kmmc where C1 like '8*'")), 2);
+        // Reading the identity row on a connection of its own leaves the file as it was too.
+        {
+            Database second;
+            second.open(file, QByteArray());
+            QCOMPARE(second.scalar(QStringLiteral("select sjbs from tab_sj")).toString(), QStringLiteral("UP1"));
+        }
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), before); // the upgrade file is only read
