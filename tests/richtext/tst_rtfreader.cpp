@@ -1,4 +1,5 @@
 #include "richtext/RichText.h"
+#include "tests/richtext/DocumentQueries.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -22,12 +23,6 @@ QByteArray rtf(const QByteArray& body) {
     return kHeader + body + "}";
 }
 
-QTextCharFormat formatAt(const QTextDocument& doc, int position) {
-    QTextCursor cursor(const_cast<QTextDocument*>(&doc));
-    cursor.setPosition(position + 1);
-    return cursor.charFormat();
-}
-
 QByteArray encodeImage(const QImage& image, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -40,25 +35,6 @@ QImage testImage(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(QColor(20, 120, 220));
     return image;
-}
-
-QList<QTextImageFormat> images(const QTextDocument& doc) {
-    QList<QTextImageFormat> result;
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            if (it.fragment().charFormat().isImageFormat())
-                result.append(it.fragment().charFormat().toImageFormat());
-        }
-    }
-    return result;
-}
-
-QTextTable* firstTable(const QTextDocument& doc) {
-    for (auto it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
-        if (auto* table = qobject_cast<QTextTable*>(it.currentFrame()))
-            return table;
-    }
-    return nullptr;
 }
 
 QString cellText(QTextTable* table, int row, int column) {

@@ -1,4 +1,5 @@
 #include "richtext/RichText.h"
+#include "tests/richtext/DocumentQueries.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,14 +28,6 @@ void checkSurvivesRoundTrip(const QByteArray& data) {
     readRtf(written, &again);
     QCOMPARE(again.toPlainText(), doc.toPlainText());
     QCOMPARE(writeRtf(again), written);
-}
-
-QTextTable* firstTable(const QTextDocument& doc) {
-    for (auto it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
-        if (auto* table = qobject_cast<QTextTable*>(it.currentFrame()))
-            return table;
-    }
-    return nullptr;
 }
 
 // CRC-32 as PNG chunks carry it, to forge a header that claims a giant picture.

@@ -1,4 +1,5 @@
 #include "richtext/RichText.h"
+#include "tests/richtext/DocumentQueries.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -40,33 +41,8 @@ QList<Run> runs(const QTextDocument& doc) {
     return qstrdup(s.toUtf8().constData());
 }
 
-QTextCharFormat formatAt(const QTextDocument& doc, int position) {
-    QTextCursor cursor(const_cast<QTextDocument*>(&doc));
-    cursor.setPosition(position + 1);
-    return cursor.charFormat();
-}
-
 void roundTrip(const QTextDocument& source, QTextDocument* copy) {
     readRtf(writeRtf(source), copy);
-}
-
-QTextTable* firstTable(const QTextDocument& doc) {
-    for (auto it = doc.rootFrame()->begin(); !it.atEnd(); ++it) {
-        if (auto* table = qobject_cast<QTextTable*>(it.currentFrame()))
-            return table;
-    }
-    return nullptr;
-}
-
-QList<QTextImageFormat> images(const QTextDocument& doc) {
-    QList<QTextImageFormat> result;
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            if (it.fragment().charFormat().isImageFormat())
-                result.append(it.fragment().charFormat().toImageFormat());
-        }
-    }
-    return result;
 }
 
 QImage picture(const QTextDocument& doc, const QTextImageFormat& format) {
