@@ -10,11 +10,8 @@
 
 #include <sqlcipher/sqlite3.h>
 
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QTemporaryDir>
 
 namespace tools {
 
@@ -575,35 +572,11 @@ CheckReport checkBank(store::Database& db, const CheckOptions& options) {
     return report;
 }
 
-namespace {
-
-// A plain file's header says whether it is in WAL mode (2 in bytes 18 and 19).
-bool inWalMode(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray header = f.read(20);
-    return header.size() == 20 && header[18] == 2;
-}
-
-} // namespace
-
 CheckReport checkBankFile(const QString& path, bool plain, const CheckOptions& options) {
     CheckReport report;
-    // Opening a file switches it to WAL mode. Plain files (upgrades) are kept in rollback mode so that
-    // they can be read from anywhere; such a file is checked as a copy and stays exactly as it was.
-    QTemporaryDir copyDir;
-    QString opened = path;
-    if (plain && QFileInfo(path).isFile() && !inWalMode(path)) {
-        opened = copyDir.filePath(QStringLiteral("checked.mdb"));
-        if (!QFile::copy(path, opened)) {
-            report.error(QStringLiteral("open"), path + QStringLiteral(": cannot make a copy to check"));
-            return report;
-        }
-    }
     store::Database db;
     try {
-        db.open(opened, plain ? QByteArray() : store::BankKey());
+        db.open(path, plain ? QByteArray() : store::BankKey());
         db.execute(QStringLiteral("PRAGMA query_only = 1"));
     } catch (const store::DbError& e) {
         report.error(QStringLiteral("open"),
