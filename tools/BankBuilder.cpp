@@ -259,10 +259,8 @@ bool buildBank(const BankSource& src, const QString& outPath, const BuildOptions
         db.execute(QStringLiteral("insert into tab_sj (sjbs,cpbs) values (:sjbs,:cpbs)"),
                    {src.product.value(QStringLiteral("sjbs")), src.product.value(QStringLiteral("cpbs"))});
         tx.commit();
+        // The bank is one file again; a plain file (an upgrade) never had a write-ahead log.
         db.execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
-        // A plain file travels as an upgrade: one file, readable without write access to its folder.
-        if (plain)
-            db.execute(QStringLiteral("PRAGMA journal_mode=DELETE"));
         db.close();
     } catch (const store::DbError& ex) {
         errors->push_back(ex.message());
