@@ -6,14 +6,16 @@
 #include "practice/Ukmmc.h"
 #include "store/dm.h"
 #include "ui/Helpers.h"
-#include "ui/Theme.h"
 #include "ui/Services.h"
+#include "ui/Theme.h"
 #include "ui/Udlg.h"
 
 #include <QApplication>
 #include <QScreen>
 
-QString ProductTitle() { return QStringLiteral("信息技术管理师资格考试 习题练习系统"); }
+QString ProductTitle() {
+    return QStringLiteral("信息技术管理师资格考试 习题练习系统");
+}
 
 StartOptions StartOptionsFrom(const QStringList& arguments) {
     StartOptions o;
@@ -28,7 +30,8 @@ StartOptions StartOptionsFrom(const QStringList& arguments) {
 namespace {
 // What the menu commands open.
 void RegisterWindows(TFrmStart& start) {
-    start.SetWindowOpener(QStringLiteral("lx"), [&start] { OpenWindow([&start] { return new TFrmkmmc(&start); }); });
+    start.SetWindowOpener(QStringLiteral("lx"),
+                          [&start] { OpenWindow([&start] { return new TFrmkmmc(&start); }); });
 }
 
 bool SmallFontsActive() {
@@ -38,7 +41,7 @@ bool SmallFontsActive() {
 } // namespace
 
 StartResult StartProgram(const StartOptions& options) {
-    QGuiApplication::setApplicationDisplayName(ProductTitle());
+    // No application display name: the window system would append it to every caption ("提示 — ...").
     if (options.singleInstance && AnotherInstanceRunning())
         return StartResult::AnotherInstance;
 
@@ -54,12 +57,14 @@ StartResult StartProgram(const StartOptions& options) {
     if (!DM1->DataModuleConnected) {
         delete DM1;
         DM1 = nullptr;
-        messages().box(QStringLiteral("错误"), QStringLiteral("无法连接数据库！"), MsgIcon::Critical, MsgButtons::Ok);
+        messages().box(QStringLiteral("错误"), QStringLiteral("无法连接数据库！"), MsgIcon::Critical,
+                       MsgButtons::Ok);
         return StartResult::NoDatabase;
     }
     if (!SmallFontsActive()) {
-        messages().box(QStringLiteral("提示"), QStringLiteral("推荐您在小字体下使用本软件，请在设置后重新运行！"),
-                       MsgIcon::Warning, MsgButtons::Ok);
+        messages().box(QStringLiteral("提示"),
+                       QStringLiteral("推荐您在小字体下使用本软件，请在设置后重新运行！"), MsgIcon::Warning,
+                       MsgButtons::Ok);
         delete DM1;
         DM1 = nullptr;
         return StartResult::LargeFonts;

@@ -1,11 +1,16 @@
 #include "app/start.h"
 
+#include "app/Startup.h"
+
+#include "exam/MockExam.h"
+#include "exam/Ueset.h"
 #include "platform/MenuPlayer.h"
 #include "store/Clock.h"
 #include "store/Schema.h"
 #include "store/TimeText.h"
 #include "store/dm.h"
 #include "ui/AppState.h"
+#include "ui/Helpers.h"
 #include "ui/Services.h"
 
 #include <QCloseEvent>
@@ -15,15 +20,20 @@
 TFrmStart* FrmStart = nullptr;
 
 TFrmStart::TFrmStart(const QString& menuFile, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_menu(new MenuPlayer(this)), m_menuFile(menuFile) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_menu(new MenuPlayer(this)),
+      m_menuFile(menuFile) {
     setObjectName(QStringLiteral("FrmStart"));
-    setWindowTitle(QGuiApplication::applicationDisplayName());
+    setWindowTitle(ProductTitle());
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize size = screen ? screen->size() : QSize(1024, 768);
     ScreenMode = ScreenModeFor(size.width(), size.height());
     resize(ScreenMode == u"800" ? QSize(800, 600) : QSize(1024, 768));
     m_menu->setObjectName(QStringLiteral("MenuPlayer"));
-    connect(m_menu, &MenuPlayer::command, this, [this](const QString& command, const QString&) { Dispatch(command); });
+    connect(m_menu, &MenuPlayer::command, this,
+            [this](const QString& command, const QString&) { Dispatch(command); });
+    // The mock exam: "mnks".."mnks5" draw a paper of the kind mnks stored; "szks" edits its settings.
+    SetWindowOpener(QStringLiteral("mnks"), [this] { RunMockExam(PaperKind, this); });
+    SetWindowOpener(QStringLiteral("szks"), [this] { OpenWindow([this] { return new TFrmEset(this); }); });
 }
 
 void TFrmStart::SetWindowOpener(const QString& command, std::function<void()> open) {
@@ -32,8 +42,11 @@ void TFrmStart::SetWindowOpener(const QString& command, std::function<void()> op
 
 void TFrmStart::Open(const QString& command) {
     const auto it = m_openers.constFind(command);
-    if (it == m_openers.constEnd() || !it.value())
+    if (it == m_openers.constEnd() || !it.value()) {
+        // A menu item whose window is still to come says so instead of doing nothing.
+        ShowNotYetAvailable();
         return;
+    }
     // A window that fails has already been destroyed and the cursor restored; the learner sees why and
     // the menu goes on running.
     try {
@@ -41,19 +54,21 @@ void TFrmStart::Open(const QString& command) {
     } catch (const store::DbError& e) {
         messages().box(QStringLiteral("错误"), e.message(), MsgIcon::Critical, MsgButtons::Ok);
     } catch (const std::exception& e) {
-        messages().box(QStringLiteral("错误"), QString::fromLocal8Bit(e.what()), MsgIcon::Critical, MsgButtons::Ok);
+        messages().box(QStringLiteral("错误"), QString::fromLocal8Bit(e.what()), MsgIcon::Critical,
+                       MsgButtons::Ok);
     }
 }
 
 void TFrmStart::Dispatch(const QString& command) {
     static const QStringList subjects = {QStringLiteral("lx"), QStringLiteral("lx2"), QStringLiteral("lx3"),
                                          QStringLiteral("lx4"), QStringLiteral("lx5")};
-    static const QStringList kinds = {QStringLiteral("mnks"), QStringLiteral("mnks2"), QStringLiteral("mnks3"),
-                                      QStringLiteral("mnks4"), QStringLiteral("mnks5")};
-    static const QStringList windows = {QStringLiteral("szjh"), QStringLiteral("szks"), QStringLiteral("rz"),
-                                        QStringLiteral("tj"),   QStringLiteral("sj"),   QStringLiteral("music"),
-                                        QStringLiteral("sztime"), QStringLiteral("fg"), QStringLiteral("lxfs"),
-                                        QStringLiteral("help"), QStringLiteral("about"), QStringLiteral("cj")};
+    static const QStringList kinds = {QStringLiteral("mnks"), QStringLiteral("mnks2"),
+                                      QStringLiteral("mnks3"), QStringLiteral("mnks4"),
+                                      QStringLiteral("mnks5")};
+    static const QStringList windows = {
+        QStringLiteral("szjh"), QStringLiteral("szks"),  QStringLiteral("rz"),     QStringLiteral("tj"),
+        QStringLiteral("sj"),   QStringLiteral("music"), QStringLiteral("sztime"), QStringLiteral("fg"),
+        QStringLiteral("lxfs"), QStringLiteral("help"),  QStringLiteral("about"),  QStringLiteral("cj")};
     if (const qsizetype s = subjects.indexOf(command); s >= 0) {
         SubjectNumber = int(s) + 1;
         Open(QStringLiteral("lx"));
@@ -166,7 +181,8 @@ bool StudyPlanReminder(TDM1& dm) {
         return messages().box(caption, QStringLiteral("还未完成今日学习计划，要退出吗？"), MsgIcon::Question,
                               MsgButtons::OkCancel) == MsgAnswer::Ok;
     if (done == target)
-        messages().box(caption, QStringLiteral("恭喜完成今日学习计划！"), MsgIcon::Information, MsgButtons::Ok);
+        messages().box(caption, QStringLiteral("恭喜完成今日学习计划！"), MsgIcon::Information,
+                       MsgButtons::Ok);
     else
         messages().box(caption, QStringLiteral("超额完成学习计划，要注意休息呦！"), MsgIcon::Information,
                        MsgButtons::Ok);

@@ -22,7 +22,7 @@ public:
     // Mock paper of a kind: stores the kind, then draws and opens the paper.
     void mnks(int kind);
 
-    // Sets what a command opens; windows not built yet leave their commands doing nothing.
+    // Sets what a command opens; a command without a window tells the learner it is not available yet.
     void SetWindowOpener(const QString& command, std::function<void()> open);
 
     MenuPlayer* Menu() const { return m_menu; }

@@ -1,9 +1,9 @@
 #include "practice/PracticeWindow.h"
 
+#include "platform/Desktop.h"
 #include "practice/Marking.h"
 #include "practice/QuestionButton.h"
 #include "practice/Ubj.h"
-#include "platform/Desktop.h"
 #include "reference/UanswFagui.h"
 #include "store/Clock.h"
 #include "store/JetSql.h"
@@ -35,6 +35,12 @@ const QString kBack = QStringLiteral("返回");
 const QString kNotes = QStringLiteral("笔记");
 const QString kHasNotes = QStringLiteral("有内容");
 const QString kUnvoid = QStringLiteral("取消作废");
+const QString kActionFailed = QStringLiteral("操作未能完成，请再试一次！");
+
+// A handler for a signal: its errors are reported, never left to the event loop.
+template <class Work> auto guarded(Work work) {
+    return [work] { Guarded(kActionFailed, work); };
+}
 } // namespace
 
 PracticeWindow::PracticeWindow(const PracticeOptions& options, QWidget* parent)
@@ -109,7 +115,7 @@ void PracticeWindow::buildUi() {
     for (int i = 0; i < 20; ++i) {
         auto* b = new QuestionButton(QString::number(i + 1), buttonsBox);
         b->setObjectName(QStringLiteral("QuestionButton%1").arg(i + 1));
-        connect(b, &QToolButton::clicked, this, [this, i] { QuestionButtonPressed(i); });
+        connect(b, &QToolButton::clicked, this, guarded([this, i] { QuestionButtonPressed(i); }));
         grid->addWidget(b, i / 5, i % 5);
         m_buttons << b;
         m_bound << 0;
@@ -134,6 +140,9 @@ void PracticeWindow::buildUi() {
     m_gauge->setFixedWidth(14);
     m_gauge->setMinimumHeight(60);
     timeRow->addWidget(m_gauge);
+    auto* gaugeCaption = new QLabel(QStringLiteral("本题\n用时"), this);
+    gaugeCaption->setObjectName(QStringLiteral("GaugeCaption"));
+    timeRow->addWidget(gaugeCaption);
     auto* clockCaption = new QLabel(QStringLiteral("时钟"), this);
     m_clock = new QLabel(QStringLiteral("0:00:00"), this);
     m_clock->setObjectName(QStringLiteral("Clock"));
@@ -151,20 +160,21 @@ void PracticeWindow::buildUi() {
     root->addLayout(side);
 
     m_questionTimer = new QTimer(this);
-    connect(m_questionTimer, &QTimer::timeout, this, &PracticeWindow::QuestionTimerTick);
+    connect(m_questionTimer, &QTimer::timeout, this, guarded([this] { QuestionTimerTick(); }));
     m_clockTimer = new QTimer(this);
     m_clockTimer->setInterval(250);
     connect(m_clockTimer, &QTimer::timeout, this, &PracticeWindow::ClockTick);
 
-    connect(prev, &QPushButton::clicked, this, &PracticeWindow::PreviousQuestion);
-    connect(next, &QPushButton::clicked, this, &PracticeWindow::NextQuestion);
-    connect(prevGroup, &QPushButton::clicked, this, &PracticeWindow::PreviousGroup);
-    connect(nextGroup, &QPushButton::clicked, this, &PracticeWindow::NextGroup);
-    connect(done, &QPushButton::clicked, this, &PracticeWindow::Done);
-    connect(answer, &QPushButton::clicked, this, &PracticeWindow::ToggleAnswerPanel);
-    connect(voidButton, &QPushButton::clicked, this, &PracticeWindow::ToggleVoid);
-    connect(notes, &QPushButton::clicked, this, &PracticeWindow::OpenNotes);
-    connect(points, &QPushButton::clicked, this, &PracticeWindow::OpenRelatedPoints);
+    connect(prev, &QPushButton::clicked, this, guarded([this] { PreviousQuestion(); }));
+    connect(next, &QPushButton::clicked, this, guarded([this] { NextQuestion(); }));
+    connect(prevGroup, &QPushButton::clicked, this, guarded([this] { PreviousGroup(); }));
+    connect(nextGroup, &QPushButton::clicked, this, guarded([this] { NextGroup(); }));
+    connect(done, &QPushButton::clicked, this, guarded([this] { Done(); }));
+    connect(answer, &QPushButton::clicked, this, guarded([this] { ToggleAnswerPanel(); }));
+    connect(voidButton, &QPushButton::clicked, this, guarded([this] { ToggleVoid(); }));
+    connect(notes, &QPushButton::clicked, this, guarded([this] { OpenNotes(); }));
+    connect(points, &QPushButton::clicked, this, guarded([this] { OpenRelatedPoints(); }));
+    connect(settings, &QPushButton::clicked, this, [] { ShowNotYetAvailable(); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(desktop, &QPushButton::clicked, this, [] { ShowDesktop(); });
 }
@@ -202,12 +212,12 @@ bool PracticeWindow::LoadPracticeSet() {
     m_set.setFiltered(false);
     // Every per-practice answer of the bank is cleared; rows already clear are left alone, which keeps
     // opening fast on a large bank.
-    DM1->ADOCn1.execute(QStringLiteral("Update tab_answ set E2_1= '' where E2_1 is null or E2_1 <> ''"));
+    DM1->ResetPracticeAnswers();
     m_set.setCommandText(PracticeQueryText);
     m_set.open();
     if (m_set.isEmpty())
         return false;
-    m_firstId = m_set.asString(QStringLiteral("a1"));
+
     if (!m_pictures.loadTabPictures())
         EndForMissingPictures();
 
@@ -238,7 +248,7 @@ bool PracticeWindow::LoadPracticeSet() {
         b->setMinimumSize(96, 28);
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         const int index = int(m_tabs.size());
-        connect(b, &QToolButton::clicked, this, [this, index] { TypeTabChanged(index); });
+        connect(b, &QToolButton::clicked, this, guarded([this, index] { TypeTabChanged(index); }));
         b->setEnabled(id == 0 || present.contains(id));
         grid->addWidget(b, index / 2, index % 2);
         m_tabs.push_back({b, id, caption});
@@ -257,16 +267,13 @@ void PracticeWindow::showEvent(QShowEvent* event) {
     if (!m_shown) {
         m_shown = true;
         CentreOnDesktop(this);
-        FormShow();
+        Guarded(QStringLiteral("无法打开试题！"), [this] { FormShow(); });
     }
 }
 
 void PracticeWindow::FormShow() {
     m_gauge->setValue(0);
-    DM1->cn1query_nr.close();
-    DM1->cn1query_nr.setCommandText(QStringLiteral("select * from tab_exer where A1=") +
-                                    store::quoted(m_firstId));
-    DM1->cn1query_nr.open();
+    // The first question's text is read when its button is pressed below.
     m_view->closeAnswerPanel(false);
     if (m_options.setsHintBoard)
         m_hintBoard->setText(CurrentChapterTitle);
@@ -416,11 +423,6 @@ void PracticeWindow::ShowQuestion(int previous, int next, int last, int first) {
     SaveAnswer(previous, m_view->page(), 0, last, first);
     m_current = next;
     m_set.setRecNo(next);
-    store::DataSet& nr = DM1->cn1query_nr;
-    nr.close();
-    nr.setCommandText(QStringLiteral("select * from tab_exer where a1 =") +
-                      store::quoted(m_set.asString(QStringLiteral("A1"))));
-    nr.open();
     const qint64 e3 = m_set.asInteger(QStringLiteral("E3"));
     m_view->setHeader(QStringLiteral("第%1题（第%2次出现）").arg(next - first + 1).arg(e3 > 0 ? e3 + 1 : 1));
     const int type = int(m_set.asInteger(QStringLiteral("A13")));
@@ -447,6 +449,10 @@ void PracticeWindow::ShowQuestionState(int page) {
 
 void PracticeWindow::LoadQuestionText(const QString& id) {
     try {
+        store::DataSet& nr = DM1->cn1query_nr;
+        nr.close();
+        nr.setCommandText(QStringLiteral("select * from tab_exer where a1 =") + store::quoted(id));
+        nr.open();
         const QByteArray own =
             DM1->cn1query_nr.isEmpty() ? QByteArray() : DM1->cn1query_nr.asBytes(QStringLiteral("A15"));
         if (id.contains(u'-')) {
@@ -461,7 +467,9 @@ void PracticeWindow::LoadQuestionText(const QString& id) {
             }
         }
         m_view->showStem(own);
-    } catch (const store::DbError&) {
+    } catch (const std::exception&) {
+        // The question stays selectable; its stem pane is left empty rather than showing another one's.
+        m_view->showStem(QByteArray());
         ShowPrompt(QStringLiteral("错误"), QStringLiteral("无法打开试题！"), 1, 2, QStringLiteral("NO"));
     }
 }
@@ -474,7 +482,7 @@ void PracticeWindow::SaveAnswer(int p, int page, int mode, int last, int first) 
     SaveOutcome outcome;
     try {
         outcome = SaveAnswerToRow(*DM1, m_set, answer);
-    } catch (const store::DbError&) {
+    } catch (const std::exception&) {
         ShowPrompt(QStringLiteral("错误"), QStringLiteral("答案未能保存，请再试一次！"), 1, 2,
                    QStringLiteral("NO"));
         return;
@@ -574,7 +582,7 @@ void PracticeWindow::ToggleVoid() {
             m_status[0]->setText(QStringLiteral("本题曾被作废，现已被您取消！"));
             b->setText(m_options.voidCaption);
         }
-    } catch (const store::DbError&) {
+    } catch (const std::exception&) {
         m_set.cancel();
         ShowPrompt(QStringLiteral("错误"), QStringLiteral("无法保存本题的状态！"), 1, 2,
                    QStringLiteral("NO"));
@@ -590,7 +598,7 @@ void PracticeWindow::OpenNotes() {
             w->bind(&m_set, QStringLiteral("A14"), QStringLiteral("lx"));
             return w;
         });
-    } catch (const store::DbError&) {
+    } catch (const std::exception&) {
         if (m_set.state() != store::DataSet::State::Browse)
             m_set.cancel();
         ShowPrompt(QStringLiteral("错误"), QStringLiteral("笔记未能保存！"), 1, 2, QStringLiteral("NO"));
@@ -605,7 +613,7 @@ void PracticeWindow::OpenRelatedPoints() {
         TfrmAnswFagui related(this);
         if (related.LoadRelatedPoints(m_set.asString(QStringLiteral("A1"))))
             related.exec();
-    } catch (const store::DbError&) {
+    } catch (const std::exception&) {
         ShowPrompt(QStringLiteral("错误"), QStringLiteral("无法打开相关考点！"), 1, 2, QStringLiteral("NO"));
     }
     if (!isVisible())
@@ -618,15 +626,17 @@ void PracticeWindow::QuestionTimerTick() {
         return;
     }
     m_questionTimer->stop();
-    ShowPrompt(QStringLiteral("提示"), QStringLiteral("到时间了"), 1, 1, QStringLiteral("NO"));
     try {
         if (m_set.active() && m_set.recNo() > 0) {
             m_set.setValue(QStringLiteral("csbs"), QStringLiteral("Y"));
             m_set.post();
         }
-    } catch (const store::DbError&) {
+    } catch (const std::exception&) {
         m_set.cancel();
     }
+    // The flag is written at once; the notice waits for a message that may be open (the timer runs on
+    // under prompts and child windows).
+    QueuePrompt(QStringLiteral("提示"), QStringLiteral("到时间了"), 1, 1, QStringLiteral("NO"));
 }
 
 QString PracticeWindow::Elapsed() const {
@@ -643,6 +653,10 @@ void PracticeWindow::ClockTick() {
 }
 
 void PracticeWindow::keyPressEvent(QKeyEvent* event) {
+    Guarded(kActionFailed, [this, event] { handleKey(event); });
+}
+
+void PracticeWindow::handleKey(QKeyEvent* event) {
     const int page = m_view->page();
     if (page != 0 && page != 1) {
         QDialog::keyPressEvent(event);
@@ -680,7 +694,7 @@ void PracticeWindow::done(int result) {
             if (m_set.active() && m_set.recNo() > 0)
                 SaveAnswer(m_set.recNo(), m_view->page(), 2, LastOfGroup(), m_first);
             DM1->RecordStudyTime(elapsed);
-        } catch (const store::DbError&) {
+        } catch (const std::exception&) {
             ShowPrompt(QStringLiteral("错误"), QStringLiteral("学习时间未能记入学习日志！"), 1, 2,
                        QStringLiteral("NO"));
         }

@@ -87,6 +87,7 @@ private:
     enum class GroupMode { First, Previous, Next };
 
     void buildUi();
+    void handleKey(QKeyEvent* event);
     QPushButton* addAction(const QString& caption, const QString& name);
     void loadPictures();
     void FormShow();
@@ -131,7 +132,6 @@ private:
     int m_group = 1;
     int m_groupCount = 0;
     int m_total = 0;
-    QString m_firstId;
     QDateTime m_startedAt;
     bool m_shown = false;
     bool m_closed = false;

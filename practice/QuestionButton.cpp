@@ -31,7 +31,18 @@ void QuestionButton::paintEvent(QPaintEvent*) {
     QFont f = font();
     f.setBold(true);
     p.setFont(f);
-    p.setPen(m_state == QuestionState::NotAnswered ? QColor(0x33, 0x41, 0x55) : QColor(Qt::white));
+    // A dark number on every fill: white on the pale right/wrong pictures was hard to read.
+    switch (m_state) {
+    case QuestionState::NotAnswered:
+        p.setPen(QColor(0x33, 0x41, 0x55));
+        break;
+    case QuestionState::Right:
+        p.setPen(QColor(0x0f, 0x4d, 0x24));
+        break;
+    case QuestionState::Wrong:
+        p.setPen(QColor(0x7f, 0x1d, 0x1d));
+        break;
+    }
     p.drawText(rect(), Qt::AlignCenter, text());
     if (hasFocus()) {
         p.setPen(QPen(QColor(0x25, 0x63, 0xeb), 2));

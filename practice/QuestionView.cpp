@@ -7,13 +7,18 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
+
+#include <cmath>
+#include <memory>
 
 namespace {
 
@@ -172,16 +177,41 @@ void QuestionView::showStem(const QByteArray& ownStem) {
     richtext::readRtf(ownStem, m_upper->document());
     m_lower->clear();
     m_lower->hide();
+    m_upper->verticalScrollBar()->setValue(0);
 }
 
 void QuestionView::showStems(const QByteArray& sharedStem, const QByteArray& ownStem) {
     richtext::readRtf(sharedStem, m_upper->document());
     richtext::readRtf(ownStem, m_lower->document());
-    if (!m_lower->isVisible()) {
-        m_lower->show();
-        const int total = qMax(m_split->height(), 300);
-        m_split->setSizes({total - 150, 150});
-    }
+    m_lower->show();
+    fitStemPanes();
+    // Every question starts at its beginning, whatever the pane showed before.
+    m_upper->verticalScrollBar()->setValue(0);
+    m_lower->verticalScrollBar()->setValue(0);
+}
+
+int QuestionView::paneHeightFor(QTextBrowser* pane) const {
+    // The document laid out at the pane's text width, plus the pane's frame and padding.
+    // A copy, so that the pane's own layout is left alone.
+    const std::unique_ptr<QTextDocument> doc(pane->document()->clone());
+    const int viewport = pane->viewport()->width();
+    doc->setTextWidth(qMax(100, viewport > 100 ? viewport : m_split->width() - 40));
+    const int frame = pane->height() - pane->viewport()->height();
+    return int(std::ceil(doc->size().height())) + qMax(frame, 20) + 4;
+}
+
+void QuestionView::fitStemPanes() {
+    if (m_lower->isHidden())
+        return;
+    // The shared stem takes what it needs up to 55% of the room; the question itself gets the rest, so
+    // that its options are not hidden below an empty shared pane.
+    const int total = qMax(m_split->height() - m_split->handleWidth(), 120);
+    const int lowerNeeds = paneHeightFor(m_lower);
+    int upper = qMin(paneHeightFor(m_upper), total * 55 / 100);
+    if (total - upper < lowerNeeds)
+        upper = qMax(total * 35 / 100, total - lowerNeeds);
+    upper = qMin(upper, total * 55 / 100);
+    m_split->setSizes({upper, total - upper});
 }
 
 bool QuestionView::lowerPaneOpen() const {
@@ -315,6 +345,7 @@ void QuestionView::slidePanel(bool open, bool animate) {
 
 void QuestionView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    fitStemPanes();
     if (m_panelOpen)
         m_panel->setGeometry(m_split->x(), m_split->y(), m_split->width(), m_split->height());
 }
@@ -325,4 +356,8 @@ void QuestionView::setSubjectiveLabel(const QString& twoChars) {
 
 QString QuestionView::subjectiveLabel() const {
     return QString(m_subjectiveLabel->text()).remove(u'\n');
+}
+
+QList<int> QuestionView::paneHeights() const {
+    return m_split->sizes();
 }

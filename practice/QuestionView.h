@@ -34,6 +34,8 @@ public:
     void showStem(const QByteArray& ownStem);
     void showStems(const QByteArray& sharedStem, const QByteArray& ownStem);
     bool lowerPaneOpen() const;
+    // Heights of the shared-stem and own-stem panes (test and layout checks).
+    QList<int> paneHeights() const;
     QString upperStemText() const;
     QString lowerStemText() const;
 
@@ -72,6 +74,8 @@ protected:
 private:
     QWidget* buildOptionPage(int page);
     void slidePanel(bool open, bool animate);
+    void fitStemPanes();
+    int paneHeightFor(QTextBrowser* pane) const;
 
     QLabel* m_header;
     QSplitter* m_split;

@@ -18,6 +18,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace {
 const char* const Columns[] = {"C2", "C3", "C4", "D1", "D2", "C6"};
 const char* const Titles[] = {"章节名称", "习题数目", "已做题数", "已做道次", "做错道次", "综合成绩"};
@@ -91,6 +93,8 @@ TFrmkmmc::TFrmkmmc(QWidget* parent) : QDialog(parent) {
         side->addWidget(button);
         if (b.tag)
             connect(button, &QPushButton::clicked, this, [this, tag = b.tag] { StartPractice(Mode(tag)); });
+        else if (qstrcmp(b.name, "Close") != 0)
+            connect(button, &QPushButton::clicked, this, [] { ShowNotYetAvailable(); });
     }
     side->addStretch();
     root->addLayout(side);
@@ -156,7 +160,7 @@ void TFrmkmmc::Refresh() {
         }
         if (!SelectChapter(m_remembered) && m_grid->rowCount() > 0)
             m_grid->setCurrentCell(0, 0);
-    } catch (const store::DbError&) {
+    } catch (const std::exception&) {
         ShowPrompt(QStringLiteral("错误"), QStringLiteral("无法读取章节目录！"), 1, 2, QStringLiteral("NO"));
     }
 }
@@ -230,34 +234,31 @@ void TFrmkmmc::StartPractice(Mode mode) {
         return;
     }
     PracticeQueryText = PracticeQuery(mode, code);
-    TFrmLxxt* practice = nullptr;
-    try {
+    // The navigator stays on screen under the practice: hiding a dialog ends its modal loop, which would
+    // leave the menu blocked behind a navigator that no longer runs one.
+    std::unique_ptr<TFrmLxxt> practice;
+    bool loaded = false;
+    const bool opened = Guarded(QStringLiteral("无法打开练习！"), [&] {
         BusyCursor busy;
-        practice = new TFrmLxxt(this);
-        if (practice->LoadPracticeSet()) {
-            busy.release();
-            hide();
-            practice->exec();
-        } else {
-            busy.release();
-            if (mode == WrongQuestions)
-                ShowPrompt(QStringLiteral("提示"), QStringLiteral("本章节下没有错题！"), 1, 1,
-                           QStringLiteral("NO"));
-            else if (mode == Review)
-                ShowPrompt(QStringLiteral("提示"), QStringLiteral("本章节习题还未曾做过！"), 1, 1,
-                           QStringLiteral("NO"));
-            else
-                ShowPrompt(QStringLiteral("提示"), QStringLiteral("恭喜，习题已做完！"), 1, 0,
-                           QStringLiteral("NO"));
-        }
-    } catch (const store::DbError&) {
-        ShowPrompt(QStringLiteral("错误"), QStringLiteral("无法打开练习！"), 1, 2, QStringLiteral("NO"));
+        practice = std::make_unique<TFrmLxxt>(this);
+        loaded = practice->LoadPracticeSet();
+    });
+    if (opened && loaded) {
+        practice->exec();
+    } else if (opened) {
+        if (mode == WrongQuestions)
+            ShowPrompt(QStringLiteral("提示"), QStringLiteral("本章节下没有错题！"), 1, 1,
+                       QStringLiteral("NO"));
+        else if (mode == Review)
+            ShowPrompt(QStringLiteral("提示"), QStringLiteral("本章节习题还未曾做过！"), 1, 1,
+                       QStringLiteral("NO"));
+        else
+            ShowPrompt(QStringLiteral("提示"), QStringLiteral("恭喜，习题已做完！"), 1, 0,
+                       QStringLiteral("NO"));
     }
-    delete practice;
-    if (isHidden())
-        show();
-    else
-        Refresh();
+    // Destroyed only now that its modal loop has returned.
+    practice.reset();
+    Refresh();
 }
 
 void TFrmkmmc::done(int result) {

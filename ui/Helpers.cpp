@@ -1,5 +1,7 @@
 #include "ui/Helpers.h"
 
+#include "ui/Services.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
@@ -143,4 +145,13 @@ void ApplyChineseFont(QApplication& app) {
         return; // leave the platform's choice alone rather than name faces that are not there
     font.setFamilies(families);
     app.setFont(font);
+}
+
+void ReportHandlerError(const QString& message) {
+    messages().prompt(QStringLiteral("错误"), message, 1, 2, QStringLiteral("NO"));
+}
+
+void ShowNotYetAvailable() {
+    messages().prompt(QStringLiteral("提示"), QStringLiteral("该功能尚未开放，敬请期待。"), 1, 0,
+                      QStringLiteral("NO"));
 }

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <exception>
 #include <type_traits>
 #include <utility>
 
@@ -91,6 +92,25 @@ template <class Factory, class W = std::remove_pointer_t<std::invoke_result_t<Fa
 int OpenWindowNoHourglass(Factory&& create, std::type_identity_t<W>** reference = nullptr) {
     return OpenWindow(std::forward<Factory>(create), reference, OpenCursor::NoHourglass);
 }
+
+// Shows message as an error prompt (caption "错误"). Used by Guarded.
+void ReportHandlerError(const QString& message);
+
+// Runs the work of an event handler. Qt cannot carry an exception through its event loop (it ends the
+// program or unwinds a modal loop half-way), so an engine or other error is reported here with the
+// window's own message and goes no further. Returns false when the work failed.
+template <class Work> bool Guarded(const QString& message, Work&& work) {
+    try {
+        std::forward<Work>(work)();
+        return true;
+    } catch (const std::exception&) {
+        ReportHandlerError(message);
+        return false;
+    }
+}
+
+// The notice for a button or menu command whose window is still to come.
+void ShowNotYetAvailable();
 
 // Simplified Chinese faces in order of preference; the first installed one wins.
 QStringList ChineseFontFamilies();

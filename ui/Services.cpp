@@ -3,8 +3,7 @@
 #include "ui/Udlg.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,28 +15,64 @@ ExitService::~ExitService() = default;
 
 namespace {
 
-QMessageBox::Icon boxIcon(MsgIcon icon) {
-    switch (icon) {
-    case MsgIcon::Information:
-        return QMessageBox::Information;
-    case MsgIcon::Question:
-        return QMessageBox::Question;
-    case MsgIcon::Warning:
-        return QMessageBox::Warning;
-    case MsgIcon::Critical:
-        return QMessageBox::Critical;
+struct QueuedPrompt {
+    QString caption;
+    QString text;
+    int buttonSet;
+    int page;
+    QString style;
+};
+
+int g_openMessages = 0;
+QList<QueuedPrompt> g_queuedPrompts;
+
+void showNextQueuedSoon();
+
+// Counts a message as open for its lifetime; the last one to close lets the queue go on.
+struct OpenMessage {
+    OpenMessage() { ++g_openMessages; }
+    ~OpenMessage() {
+        if (--g_openMessages == 0 && !g_queuedPrompts.isEmpty())
+            showNextQueuedSoon();
     }
-    return QMessageBox::NoIcon;
+    OpenMessage(const OpenMessage&) = delete;
+    OpenMessage& operator=(const OpenMessage&) = delete;
+};
+
+void showNextQueuedSoon() {
+    // Not from inside the closing message's call chain: the caller that waited for it goes on first.
+    QTimer::singleShot(0, qApp, [] {
+        if (g_openMessages == 0 && !g_queuedPrompts.isEmpty()) {
+            const QueuedPrompt p = g_queuedPrompts.takeFirst();
+            messages().prompt(p.caption, p.text, p.buttonSet, p.page, p.style);
+        }
+    });
+}
+
+// The system message box has the look of the program's own dialog: the same frame, icons and buttons.
+int dialogPageFor(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Warning:
+        return 1;
+    case MsgIcon::Critical:
+        return 2;
+    case MsgIcon::Information:
+    case MsgIcon::Question:
+        break;
+    }
+    return 0;
 }
 
 class WindowMessages : public MessageService {
 public:
     int prompt(const QString& caption, const QString& text, int buttonSet, int page,
                const QString& style) override {
-        // Before start-up has created the shared dialog (or after it is gone) a temporary one serves.
+        OpenMessage open;
+        // Before start-up has created the shared dialog (or after it is gone), and for a message raised
+        // while the shared one is on screen, a dialog of its own serves.
         std::unique_ptr<TFrmDlg> temporary;
         TFrmDlg* dialog = FrmDlg;
-        if (!dialog) {
+        if (!dialog || dialog->isVisible()) {
             temporary = std::make_unique<TFrmDlg>();
             dialog = temporary.get();
         }
@@ -45,16 +80,11 @@ public:
     }
 
     MsgAnswer box(const QString& caption, const QString& text, MsgIcon icon, MsgButtons buttons) override {
-        QMessageBox box(boxIcon(icon), caption, text, QMessageBox::NoButton, QApplication::activeWindow());
-        // Our own captions: the standard ones would follow the system language, not the program's.
-        QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-        QPushButton* cancel = nullptr;
-        if (buttons == MsgButtons::OkCancel)
-            cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-        box.setDefaultButton(ok);
-        box.setEscapeButton(cancel ? cancel : ok);
-        box.exec();
-        return box.clickedButton() == ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
+        // OK and Cancel are the dialog's first two buttons; a lone OK is its right-hand one. Esc presses
+        // the last visible button: Cancel, or the lone OK.
+        const bool askOk = buttons == MsgButtons::OkCancel;
+        const int pressed = prompt(caption, text, askOk ? 0 : 1, dialogPageFor(icon), QStringLiteral("NO"));
+        return !askOk || pressed == 1 ? MsgAnswer::Ok : MsgAnswer::Cancel;
     }
 };
 
@@ -97,12 +127,24 @@ MessageService& messages() {
     return *g_messages;
 }
 
+bool MessageOpen() {
+    return g_openMessages > 0;
+}
+
+void QueuePrompt(const QString& caption, const QString& text, int buttonSet, int page, const QString& style) {
+    if (g_openMessages > 0)
+        g_queuedPrompts.append({caption, text, buttonSet, page, style});
+    else
+        messages().prompt(caption, text, buttonSet, page, style);
+}
+
 void setMessageService(MessageService* service) {
     g_messages = service ? service : &g_windowMessages;
 }
 
 void ScriptedMessages::clear() {
     shown.clear();
+    whileOpen = nullptr;
     m_promptAnswers.clear();
     m_boxAnswers.clear();
 }
@@ -131,6 +173,9 @@ int ScriptedMessages::prompt(const QString& caption, const QString& text, int bu
     s.page = page;
     s.style = style;
     shown.append(s);
+    OpenMessage open;
+    if (whileOpen)
+        whileOpen(s);
     m_lastRightmost = rightmostResult(buttonSet, m_lastRightmost);
     return m_promptAnswers.isEmpty() ? m_lastRightmost : m_promptAnswers.takeFirst();
 }
@@ -144,6 +189,9 @@ MsgAnswer ScriptedMessages::box(const QString& caption, const QString& text, Msg
     s.icon = icon;
     s.buttons = buttons;
     shown.append(s);
+    OpenMessage open;
+    if (whileOpen)
+        whileOpen(s);
     return m_boxAnswers.isEmpty() ? MsgAnswer::Ok : m_boxAnswers.takeFirst();
 }
 

@@ -23,6 +23,12 @@ public:
 };
 
 MessageService& messages();
+
+// True while a message (prompt or box) is on screen.
+bool MessageOpen();
+// Shows a prompt now, or, when another message is open, as soon as the open ones have closed. For
+// messages a timer raises: they must never be dropped or shown recursively on the open dialog.
+void QueuePrompt(const QString& caption, const QString& text, int buttonSet, int page, const QString& style);
 // Installs service (not owned); nullptr restores the one that shows real windows.
 void setMessageService(MessageService* service);
 
@@ -44,6 +50,10 @@ public:
     void answerPrompt(int result) { m_promptAnswers.append(result); }
     void answerBox(MsgAnswer answer) { m_boxAnswers.append(answer); }
     void clear();
+
+    // Runs while a message is "open", after it was recorded and before it is answered: a test uses it
+    // to let a timer fire under an open message.
+    std::function<void(const Shown&)> whileOpen;
 
     int prompt(const QString& caption, const QString& text, int buttonSet, int page,
                const QString& style) override;

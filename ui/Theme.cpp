@@ -39,7 +39,15 @@ QTableWidget { background: #ffffff; alternate-background-color: #f6f9fd; gridlin
                border-radius: 6px; }
 QHeaderView::section { background: #1e3a5f; color: white; padding: 6px; border: none;
                        border-right: 1px solid #2b4d78; font-weight: bold; }
-QLCDNumber { background: #10233d; color: #7fe3a0; border-radius: 6px; }
+QLCDNumber { background: #10233d; color: #7fe3a0; border-radius: 6px; padding: 2px 8px; }
+QLabel#GaugeCaption { color: #5b6b7f; }
+QScrollBar:vertical { background: #eef2f7; width: 12px; margin: 0; border-radius: 6px; }
+QScrollBar:horizontal { background: #eef2f7; height: 12px; margin: 0; border-radius: 6px; }
+QScrollBar::handle:vertical { background: #93a8c4; min-height: 28px; border-radius: 6px; }
+QScrollBar::handle:horizontal { background: #93a8c4; min-width: 28px; border-radius: 6px; }
+QScrollBar::handle:hover { background: #5f7fa8; }
+QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }
+QScrollBar::add-page, QScrollBar::sub-page { background: none; }
 QLabel#Score { font-size: 18px; font-weight: bold; color: #2371c0; }
 QProgressBar#Gauge { border: 1px solid #b9c7db; border-radius: 6px; background: #ffffff; }
 QProgressBar#Gauge::chunk { background: qlineargradient(x1:0,y1:1,x2:0,y2:0, stop:0 #27ae60, stop:0.7 #f1c40f, stop:1 #e74c3c);

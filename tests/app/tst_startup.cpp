@@ -167,7 +167,8 @@ private slots:
         QCOMPARE(PaperKind, 3);
 
         // A window that fails to open is reported and the menu keeps running.
-        FrmStart->SetWindowOpener(QStringLiteral("cj"), [] { throw store::DbError(QStringLiteral("disk full")); });
+        FrmStart->SetWindowOpener(QStringLiteral("cj"),
+                                  [] { throw store::DbError(QStringLiteral("disk full")); });
         FrmStart->Dispatch(QStringLiteral("cj"));
         QCOMPARE(shown->shown.size(), 1);
         QCOMPARE(shown->shown[0].text, QStringLiteral("disk full"));
@@ -178,6 +179,14 @@ private slots:
         MenuPlayer* menu = FrmStart->Menu();
         menu->choose(menu->indexOfCommand(QStringLiteral("tj")));
         QCOMPARE(opened, QStringList({"tj"}));
+
+        // A command whose window is not there yet says so instead of doing nothing.
+        FrmStart->SetWindowOpener(QStringLiteral("rz"), nullptr);
+        shown->clear();
+        FrmStart->Dispatch(QStringLiteral("rz"));
+        QCOMPARE(shown->shown.size(), 1);
+        QCOMPARE(shown->shown[0].caption, QStringLiteral("提示"));
+        QVERIFY(shown->shown[0].text.startsWith(QStringLiteral("该功能尚未开放")));
     }
 
     void quitReminder_data() {
@@ -217,7 +226,7 @@ private slots:
         QCOMPARE(shown->shown[0].buttons, asks ? MsgButtons::OkCancel : MsgButtons::Ok);
         QCOMPARE(shown->shown[0].icon, asks ? MsgIcon::Question : MsgIcon::Information);
         QVERIFY(!FrmStart->isVisible()); // OK, the default answer, closes
-        QVERIFY(!DM1->ADOCn1.isOpen());   // and the connection closes with the window
+        QVERIFY(!DM1->ADOCn1.isOpen());  // and the connection closes with the window
     }
 
     void cancellingTheReminderKeepsTheMenu() {

@@ -144,7 +144,7 @@ private slots:
         QTimer::singleShot(0, this, [&] {
             auto* w = qobject_cast<TFrmLxxt*>(QApplication::activeModalWidget());
             QVERIFY(w);
-            QVERIFY(!nav.isVisible());
+            QVERIFY(nav.isVisible()); // the navigator keeps its modal loop under the practice
             QCOMPARE(w->HintBoard(), QStringLiteral("第一节标题"));
             // Questions in type order: Q0001 (61, key B), P001 (61, A), P002 (61, B), Q0002 (65, ACE).
             QCOMPARE(w->GroupText(), QStringLiteral("共1组4道题　第1组"));
@@ -236,7 +236,8 @@ private slots:
         w->QuestionTimerTick();
         QCOMPARE(shown->shown.size(), 1);
         QCOMPARE(shown->shown[0].text, QStringLiteral("到时间了"));
-        QCOMPARE(scalar(QStringLiteral("select csbs from tab_answ where A1='Q0001'")).toString(), QStringLiteral("Y"));
+        QCOMPARE(scalar(QStringLiteral("select csbs from tab_answ where A1='Q0001'")).toString(),
+                 QStringLiteral("Y"));
         QVERIFY(scalar(QStringLiteral("select E2 from tab_answ where A1='Q0001'")).isNull()); // not marked
 
         // Voiding keeps the question in the open set; later new practices leave it out, review offers it.
@@ -246,7 +247,8 @@ private slots:
         QCOMPARE(voidButton->text(), QStringLiteral("取消作废"));
         QCOMPARE(w->StatusLine(0), QStringLiteral("本题已被您作废！"));
         QCOMPARE(scalar(QStringLiteral("select F1 from tab_answ where A1='P001'")).toInt(), 1);
-        QCOMPARE(scalar(QStringLiteral("select E2 from tab_answ where A1='P001'")).toString(), QStringLiteral("zero"));
+        QCOMPARE(scalar(QStringLiteral("select E2 from tab_answ where A1='P001'")).toString(),
+                 QStringLiteral("zero"));
         w->PressQuestionButton(0);
         w->PressQuestionButton(1);
         QCOMPARE(w->StatusLine(0), QStringLiteral("本题已被您作废！"));

@@ -3,9 +3,10 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QMessageBox>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -34,33 +35,26 @@ void appendTo(const QString& path, const QByteArray& line) {
     EndProgramNow(7);
 }
 
-void onMessageBox(std::function<void(QMessageBox*)> action) {
+// Acts on the program's message dialog once it is the active modal window.
+void onMessageDialog(std::function<void(TFrmDlg*)> action) {
     auto* poll = new QTimer;
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        if (auto* dialog = qobject_cast<TFrmDlg*>(QApplication::activeModalWidget())) {
             poll->stop();
             poll->deleteLater();
-            action(box);
+            action(dialog);
         }
     });
     poll->start();
 }
 
-QStringList buttonTexts(QMessageBox* box) {
+QStringList visibleButtonTexts(TFrmDlg* dialog) {
     QStringList texts;
-    for (QAbstractButton* b : box->buttons())
-        texts << b->text();
-    texts.sort();
+    for (QPushButton* b : {dialog->fcShapeBtn1, dialog->fcShapeBtn2, dialog->fcShapeBtn3})
+        if (!b->isHidden())
+            texts << b->text();
     return texts;
-}
-
-QAbstractButton* buttonWithText(QMessageBox* box, const QString& text) {
-    for (QAbstractButton* b : box->buttons()) {
-        if (b->text() == text)
-            return b;
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -148,38 +142,85 @@ private slots:
         QCOMPARE(&messages(), production);
     }
 
-    void systemBoxUsesChineseButtons() {
-        onMessageBox([](QMessageBox* box) {
-            QCOMPARE(box->windowTitle(), QStringLiteral("提示"));
-            QCOMPARE(box->text(), QStringLiteral("还未完成今日学习计划，要退出吗？"));
-            QCOMPARE(box->icon(), QMessageBox::Question);
-            QCOMPARE(buttonTexts(box), (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
-            QTest::mouseClick(buttonWithText(box, QStringLiteral("取消")), Qt::LeftButton);
+    void systemBoxHasTheLookOfTheProgramsDialog() {
+        // A question: OK and Cancel, the caption as given, no program name appended, the notice icon.
+        onMessageDialog([](TFrmDlg* dialog) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("提示"));
+            QCOMPARE(dialog->Label1->text(), QStringLiteral("提示"));
+            QCOMPARE(dialog->fcLabel1->text(), QStringLiteral("还未完成今日学习计划，要退出吗？"));
+            QCOMPARE(dialog->epNoteBook1->currentIndex(), 0);
+            QCOMPARE(visibleButtonTexts(dialog),
+                     (QStringList{QStringLiteral("确定"), QStringLiteral("取消")}));
+            QTest::mouseClick(dialog->fcShapeBtn2, Qt::LeftButton);
         });
         QCOMPARE(messages().box(QStringLiteral("提示"), QStringLiteral("还未完成今日学习计划，要退出吗？"),
                                 MsgIcon::Question, MsgButtons::OkCancel),
                  MsgAnswer::Cancel);
 
-        onMessageBox([](QMessageBox* box) {
-            QCOMPARE(box->icon(), QMessageBox::Warning);
-            QCOMPARE(buttonTexts(box), QStringList{QStringLiteral("确定")});
-            QTest::mouseClick(buttonWithText(box, QStringLiteral("确定")), Qt::LeftButton);
+        onMessageDialog([](TFrmDlg* dialog) {
+            QCOMPARE(dialog->epNoteBook1->currentIndex(), 1);
+            QCOMPARE(visibleButtonTexts(dialog), QStringList{QStringLiteral("确定")});
+            QTest::mouseClick(dialog->fcShapeBtn3, Qt::LeftButton);
         });
         QCOMPARE(messages().box(QStringLiteral("提示"), QStringLiteral("请安装Flash6插件文件！"),
                                 MsgIcon::Warning, MsgButtons::Ok),
+                 MsgAnswer::Ok);
+
+        onMessageDialog([](TFrmDlg* dialog) {
+            QCOMPARE(dialog->epNoteBook1->currentIndex(), 2);
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        QCOMPARE(messages().box(QStringLiteral("错误"), QStringLiteral("x"), MsgIcon::Critical,
+                                MsgButtons::OkCancel),
                  MsgAnswer::Ok);
     }
 
     void systemBoxEscape() {
         // Esc cancels a question; a box with only OK still answers OK.
-        onMessageBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        onMessageDialog([](TFrmDlg* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
         QCOMPARE(messages().box(QStringLiteral("提示"), QStringLiteral("q"), MsgIcon::Question,
                                 MsgButtons::OkCancel),
                  MsgAnswer::Cancel);
-        onMessageBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        onMessageDialog([](TFrmDlg* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
         QCOMPARE(messages().box(QStringLiteral("错误"), QStringLiteral("无法连接数据库！"), MsgIcon::Critical,
                                 MsgButtons::Ok),
                  MsgAnswer::Ok);
+    }
+
+    void aMessageRaisedUnderAnOpenOneGetsItsOwnDialog() {
+        // A timer that prompts while the shared dialog is open must not reuse it (a recursive exec).
+        CreateSharedWindows();
+        QStringList seen;
+        onMessageDialog([&seen](TFrmDlg* outer) {
+            seen << outer->fcLabel1->text();
+            QTimer::singleShot(0, [&seen, outer] {
+                onMessageDialog([&seen, outer](TFrmDlg* inner) {
+                    seen << inner->fcLabel1->text();
+                    QVERIFY(inner != outer);
+                    QVERIFY(outer->isVisible());
+                    inner->fcShapeBtn3->click();
+                    QTimer::singleShot(0, outer->fcShapeBtn3, &QPushButton::click);
+                });
+                ShowPrompt(QStringLiteral("提示"), QStringLiteral("inner"), 1, 1, QStringLiteral("NO"));
+            });
+        });
+        QCOMPARE(ShowPrompt(QStringLiteral("提示"), QStringLiteral("outer"), 1, 0, QStringLiteral("NO")), 3);
+        QCOMPARE(seen, (QStringList{QStringLiteral("outer"), QStringLiteral("inner")}));
+        DestroySharedWindows();
+    }
+
+    void queuedPromptWaitsForTheOpenMessage() {
+        ScopedMessages script;
+        QueuePrompt(QStringLiteral("提示"), QStringLiteral("now"), 1, 1, QStringLiteral("NO"));
+        QCOMPARE(script->shown.size(), 1); // nothing open: shown at once
+        script->whileOpen = [](const ScriptedMessages::Shown& s) {
+            if (s.text == u"open")
+                QueuePrompt(QStringLiteral("提示"), QStringLiteral("到时间了"), 1, 1, QStringLiteral("NO"));
+        };
+        ShowPrompt(QStringLiteral("提示"), QStringLiteral("open"), 1, 1, QStringLiteral("NO"));
+        QCOMPARE(script->shown.size(), 2); // queued, not shown inside the open one
+        QTRY_COMPARE(script->shown.size(), 3);
+        QCOMPARE(script->shown.last().text, QStringLiteral("到时间了"));
     }
 
     void scriptedExitStopsTheCaller() {
