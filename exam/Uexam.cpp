@@ -37,7 +37,6 @@ const QString kVoid = QStringLiteral("本题作废");
 const QString kUnvoid = QStringLiteral("取消作废");
 const QString kPause = QStringLiteral("暂停考试");
 const QString kResume = QStringLiteral("继续考试");
-const QString kNotOpenYet = QStringLiteral("该功能尚未开放。");
 } // namespace
 
 TFrmExam::TFrmExam(QWidget* parent) : QDialog(parent), m_set(DM1->Cn1Query_exam) {
@@ -449,7 +448,7 @@ void TFrmExam::epEfTrBtn6Click() {
 
 void TFrmExam::epEfTrBtn8Click() {
     // The settings window comes with the program's settings; until then the learner is told so.
-    Notice(kNotOpenYet);
+    RunChild([] { ShowNotYetAvailable(); });
     RunPendingEnd();
 }
 
@@ -470,7 +469,7 @@ void TFrmExam::epEfTrBtn9Click() {
 
 void TFrmExam::epEfTrBtn10Click() {
     // Export to a document comes with the document writer.
-    Notice(kNotOpenYet);
+    RunChild([] { ShowNotYetAvailable(); });
 }
 
 void TFrmExam::epEfTrBtn11Click() {

@@ -120,7 +120,6 @@ private:
 
     // Child windows and messages: counted, so that a time limit reached under one waits for it.
     int Prompt(const QString& caption, const QString& text, int buttonSet, int page, const QString& style);
-    void Notice(const QString& text);
     void Error(const QString& text);
     template <class F> void RunChild(F&& open);
     bool ChildOpen() const;

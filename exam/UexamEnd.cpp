@@ -225,10 +225,6 @@ int TFrmExam::Prompt(const QString& caption, const QString& text, int buttonSet,
     return result;
 }
 
-void TFrmExam::Notice(const QString& text) {
-    Prompt(QStringLiteral("提示"), text, 1, 1, QStringLiteral("NO"));
-}
-
 void TFrmExam::Error(const QString& text) {
     Prompt(QStringLiteral("错误"), text, 1, 2, QStringLiteral("NO"));
 }
