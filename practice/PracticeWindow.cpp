@@ -63,10 +63,21 @@ QPushButton* PracticeWindow::addAction(const QString& caption, const QString& na
 
 void PracticeWindow::buildUi() {
     const bool small = ScreenMode == u"800";
-    resize(small ? QSize(790, 570) : QSize(1010, 720));
+    // Both layouts leave room for a window frame and a taskbar of about 40 pixels.
+    resize(small ? QSize(784, 522) : QSize(1000, 690));
     setObjectName(QStringLiteral("PracticeWindow"));
+    if (small)
+        setStyleSheet(QStringLiteral(
+            "QPushButton { padding: 2px 6px; min-height: 20px; }"
+            "QLabel#epLabel2 { font-size: 15px; padding: 3px 8px; }"
+            "QGroupBox { margin-top: 12px; padding: 4px 4px 4px 4px; }"
+            "QTextBrowser#UpperStem, QTextBrowser#LowerStem { font-size: 15px; padding: 4px; }"));
 
     auto* root = new QHBoxLayout(this);
+    if (small) {
+        root->setContentsMargins(6, 6, 6, 6);
+        root->setSpacing(6);
+    }
     auto* left = new QVBoxLayout;
     auto* top = new QHBoxLayout;
     m_hintBoard = new QLabel(QStringLiteral("提示板"), this);
@@ -84,7 +95,10 @@ void PracticeWindow::buildUi() {
     statusRow->addWidget(m_status[1]);
     left->addLayout(statusRow);
 
-    auto* actions = new QHBoxLayout;
+    // Eight buttons do not fit beside the side panel on an 800-pixel screen: two rows there.
+    auto* actions = new QGridLayout;
+    actions->setSpacing(small ? 4 : 6);
+    const int perRow = small ? 4 : 8;
     QPushButton* prev = addAction(QStringLiteral("上一题"), QStringLiteral("Previous"));
     QPushButton* next = addAction(QStringLiteral("下一题"), QStringLiteral("Next"));
     QPushButton* done = addAction(QStringLiteral("完成"), QStringLiteral("Done"));
@@ -92,13 +106,14 @@ void PracticeWindow::buildUi() {
     QPushButton* notes = addAction(kNotes, QStringLiteral("Notes"));
     QPushButton* points = addAction(QStringLiteral("考点"), QStringLiteral("Points"));
     QPushButton* voidButton = addAction(m_options.voidCaption, QStringLiteral("Void"));
-    for (QPushButton* b : {prev, next, done, answer, notes, points, voidButton})
-        actions->addWidget(b);
+    QList<QPushButton*> row{prev, next, done, answer, notes, points, voidButton};
     if (m_options.canEditQuestion) {
         QPushButton* edit = addAction(QStringLiteral("修改本题"), QStringLiteral("Edit"));
         edit->setEnabled(false); // editing comes with the question-editing window
-        actions->addWidget(edit);
+        row << edit;
     }
+    for (int i = 0; i < row.size(); ++i)
+        actions->addWidget(row[i], i / perRow, i % perRow);
     done->setObjectName(QStringLiteral("Done"));
     left->addLayout(actions);
     root->addLayout(left, 1);
@@ -114,6 +129,8 @@ void PracticeWindow::buildUi() {
     grid->setSpacing(4);
     for (int i = 0; i < 20; ++i) {
         auto* b = new QuestionButton(QString::number(i + 1), buttonsBox);
+        if (small)
+            b->setMinimumSize(40, 28);
         b->setObjectName(QStringLiteral("QuestionButton%1").arg(i + 1));
         connect(b, &QToolButton::clicked, this, guarded([this, i] { QuestionButtonPressed(i); }));
         grid->addWidget(b, i / 5, i % 5);
@@ -138,7 +155,7 @@ void PracticeWindow::buildUi() {
     m_gauge->setRange(0, 100);
     m_gauge->setTextVisible(false);
     m_gauge->setFixedWidth(14);
-    m_gauge->setMinimumHeight(60);
+    m_gauge->setMinimumHeight(small ? 36 : 60);
     timeRow->addWidget(m_gauge);
     auto* gaugeCaption = new QLabel(QStringLiteral("本题\n用时"), this);
     gaugeCaption->setObjectName(QStringLiteral("GaugeCaption"));
@@ -232,6 +249,8 @@ bool PracticeWindow::LoadPracticeSet() {
     for (const TypeTabEntry& t : std::as_const(m_tabs))
         delete t.button;
     m_tabs.clear();
+    const bool small = ScreenMode == u"800";
+    const int columns = small ? 3 : 2;
     QList<QPair<int, QString>> types{{0, QStringLiteral("任意")}};
     for (tx.first(); !tx.eof(); tx.next())
         types.push_back(
@@ -245,12 +264,12 @@ bool PracticeWindow::LoadPracticeSet() {
         auto* b = new QuestionButton(caption, box);
         b->setPictures(QuestionState::NotAnswered, m_pictures.tabUp, m_pictures.tabDown);
         b->setObjectName(QStringLiteral("TypeTab%1").arg(id));
-        b->setMinimumSize(96, 28);
+        b->setMinimumSize(small ? 72 : 96, small ? 24 : 28);
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         const int index = int(m_tabs.size());
         connect(b, &QToolButton::clicked, this, guarded([this, index] { TypeTabChanged(index); }));
         b->setEnabled(id == 0 || present.contains(id));
-        grid->addWidget(b, index / 2, index % 2);
+        grid->addWidget(b, index / columns, index % columns);
         m_tabs.push_back({b, id, caption});
     }
     return true;

@@ -31,7 +31,8 @@ TFrmkmmc::TFrmkmmc(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmKmmc"));
     setWindowTitle(QStringLiteral("章节练习"));
     const bool small = ScreenMode == u"800";
-    resize(small ? QSize(790, 560) : QSize(1000, 700));
+    // Room for a window frame and a taskbar of about 40 pixels on either screen.
+    resize(small ? QSize(780, 520) : QSize(1000, 690));
 
     auto* root = new QHBoxLayout(this);
     m_grid = new QTableWidget(0, 6, this);
@@ -65,7 +66,7 @@ TFrmkmmc::TFrmkmmc(QWidget* parent) : QDialog(parent) {
         m_numbers[i] = new QLCDNumber(5, this);
         m_numbers[i]->setSegmentStyle(QLCDNumber::Flat);
         m_numbers[i]->setObjectName(QStringLiteral("Statistics%1").arg(i));
-        m_numbers[i]->setMinimumHeight(34);
+        m_numbers[i]->setMinimumSize(100, 34);
         stats->addWidget(new QLabel(QString::fromUtf8(captions[i]), this), i, 0);
         stats->addWidget(m_numbers[i], i, 1);
     }

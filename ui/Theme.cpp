@@ -39,7 +39,7 @@ QTableWidget { background: #ffffff; alternate-background-color: #f6f9fd; gridlin
                border-radius: 6px; }
 QHeaderView::section { background: #1e3a5f; color: white; padding: 6px; border: none;
                        border-right: 1px solid #2b4d78; font-weight: bold; }
-QLCDNumber { background: #10233d; color: #7fe3a0; border-radius: 6px; padding: 2px 8px; }
+QLCDNumber { background: #10233d; color: #7fe3a0; border: 5px solid #10233d; border-radius: 6px; }
 QLabel#GaugeCaption { color: #5b6b7f; }
 QScrollBar:vertical { background: #eef2f7; width: 12px; margin: 0; border-radius: 6px; }
 QScrollBar:horizontal { background: #eef2f7; height: 12px; margin: 0; border-radius: 6px; }

@@ -21,6 +21,8 @@ namespace {
 constexpr int kDesignedWidth = 380;
 constexpr int kDesignedMinHeight = 170;
 constexpr int kNarrowWidth = 200;
+constexpr int kWideWidth = 620;
+constexpr int kTallHeight = 300;
 constexpr int kIconSide = 48;
 
 const QColor kFrame(0x1f, 0x5f, 0xae);
@@ -230,12 +232,20 @@ void TFrmDlg::applyStyle(const QString& style) {
 void TFrmDlg::fitHeight() {
     // The panel's size cache only learns of the new text through a posted layout request;
     // the height is needed now.
-    fcLabel1->parentWidget()->updateGeometry();
-    QLayout* l = layout();
-    l->invalidate();
-    l->activate();
-    const int w = width();
-    const int h = l->hasHeightForWidth() ? l->totalHeightForWidth(w) : l->totalSizeHint().height();
+    const auto heightAt = [this](int w) {
+        fcLabel1->parentWidget()->updateGeometry();
+        QLayout* l = layout();
+        l->invalidate();
+        l->activate();
+        return l->hasHeightForWidth() ? l->totalHeightForWidth(w) : l->totalSizeHint().height();
+    };
+    int h = heightAt(width());
+    // A long message (an engine's error text, say) widens the dialog before it grows taller, so that
+    // it stays on an 800 x 600 screen.
+    if (h > kTallHeight && width() < kWideWidth) {
+        setFixedWidth(kWideWidth);
+        h = heightAt(kWideWidth);
+    }
     setFixedHeight(qMax(kDesignedMinHeight, h));
 }
 
