@@ -178,6 +178,10 @@ PaperComposition ComposePaper(TDM1& dm, int kind, const QString& table, RandomSo
                     QStringLiteral("))"),
                 drawn);
         }
+        // The answers copied from the bank belong to practice: cleared here, inside the paper's own
+        // transaction, so that opening the new paper has nothing left to write.
+        dm.ADOCn1.execute(QStringLiteral("update ") + table +
+                          QStringLiteral(" set E2_1='' where E2_1 is null or E2_1<>''"));
         paper.rows = dm.ADOCn1.scalar(QStringLiteral("select count(*) from ") + table).toInt();
     } catch (const store::DbError&) {
         throw PaperFailure{QString::fromUtf8(DrawFailureText)};

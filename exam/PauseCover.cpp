@@ -14,7 +14,7 @@ PauseCover::PauseCover(QWidget* parent) : QWidget(parent), m_drift(new QTimer(th
     parent->installEventFilter(this);
     m_drift->setInterval(60);
     connect(m_drift, &QTimer::timeout, this, [this] {
-        m_offset = (m_offset + 1) % qMax(1, width() + 400);
+        m_offset = (m_offset + 1) % 100000;
         update();
     });
     hide();
@@ -52,9 +52,10 @@ void PauseCover::paintEvent(QPaintEvent*) {
     for (int i = 0; i < 3; ++i) {
         const QString text = QString::fromUtf8(Lines[i]);
         const int w = QFontMetrics(f).horizontalAdvance(text);
-        // Each line drifts from right to left at its own pace and comes round again.
-        const int span = width() + w;
-        const int x = width() - ((m_offset * (i + 2) / 2) % qMax(1, span));
+        // Each line starts in the middle, drifts to the left at its own pace and comes round again.
+        const int span = qMax(1, width() + w);
+        const int start = (width() - w) / 2 + w;
+        const int x = ((start - m_offset * (i + 2) / 2) % span + span) % span - w;
         p.drawText(x, top + i * lineHeight, text);
     }
 }

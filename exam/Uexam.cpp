@@ -80,7 +80,8 @@ int TFrmExam::LoadPaper() {
         if (!IsPaperTableName(m_table))
             throw store::DbError(QStringLiteral("not a paper table"));
         if (m_mode == kNew)
-            DM1->ADOCn1.execute(QStringLiteral("Update ") + m_table + QStringLiteral(" set E2_1= ''"));
+            DM1->ADOCn1.execute(QStringLiteral("Update ") + m_table +
+                                QStringLiteral(" set E2_1= '' where E2_1 is null or E2_1 <> ''"));
         m_set.close();
         m_set.setFilter(QString());
         m_set.setFiltered(false);
