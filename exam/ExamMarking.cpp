@@ -4,6 +4,8 @@
 #include "store/Schema.h"
 #include "store/dm.h"
 
+#include <optional>
+
 namespace {
 constexpr int Yes = 2;
 constexpr int No = 1;
@@ -14,17 +16,37 @@ int flag(bool b) {
 constexpr int LargePaper = 90;
 } // namespace
 
-void RecordAnswerInBank(TDM1& dm, const QString& id, const QString& answer) {
+namespace {
+
+// The question's row in the bank, read inside the transaction that changes it.
+struct BankRow {
+    QVariant rowid;
+    QString key;
+    qint64 answers = 0; // E3: answers marked so far
+    int score = 0;      // E4
+};
+
+std::optional<BankRow> readBankRow(TDM1& dm, const QString& id) {
     const store::QueryResult r =
-        dm.ADOCn1.query(QStringLiteral("select rowid, A2, E2, E4 from tab_answ where A1=:A1"), {id});
+        dm.ADOCn1.query(QStringLiteral("select rowid, A2, E3, E4 from tab_answ where A1=:A1"), {id});
     if (r.rows.isEmpty())
-        return;
+        return std::nullopt;
     const auto& row = r.rows.first();
-    const bool answeredBefore = !row[2].toString().isEmpty();
-    const int e4 = NextMasteryScore(answeredBefore, int(row[3].toLongLong()), answer == row[1].toString());
+    return BankRow{row[0], row[1].toString(), row[2].toLongLong(), int(row[3].toLongLong())};
+}
+
+void writeBankRow(TDM1& dm, const BankRow& row, const QString& answer) {
+    const int e4 = NextMasteryScore(row.answers > 0, row.score, answer == row.key);
     dm.ADOCn1.execute(QStringLiteral("update tab_answ set E4=?, E3=coalesce(E3,0)+1, E2_1=?, E2=?, E1=? "
                                      "where rowid=?"),
-                      {e4, answer, answer, store::clock().today().toString(Qt::ISODate), row[0]});
+                      {e4, answer, answer, store::clock().today().toString(Qt::ISODate), row.rowid});
+}
+
+} // namespace
+
+void RecordAnswerInBank(TDM1& dm, const QString& id, const QString& answer) {
+    if (const std::optional<BankRow> row = readBankRow(dm, id))
+        writeBankRow(dm, *row, answer);
 }
 
 SaveOutcome SaveExamAnswer(TDM1& dm, store::DataSet& paper, const QString& answer) {
@@ -44,18 +66,23 @@ SaveOutcome SaveExamAnswer(TDM1& dm, store::DataSet& paper, const QString& answe
     store::Transaction tx(dm.ADOCn1);
     try {
         if (changed) {
-            // Every flag is taken from the row before anything is written.
+            // Every flag is taken from the rows before anything is written. A first answer is told by the
+            // bank's count of marked answers, as in practice: E2 also holds "zero" for a question voided
+            // before it was ever answered.
             const QString key = paper.asString(QStringLiteral("A2"));
             const QString before = paper.asString(QStringLiteral("E2"));
+            const std::optional<BankRow> bank = readBankRow(dm, paper.asString(QStringLiteral("A1")));
+            const bool answeredBefore = bank ? bank->answers > 0 : !before.isEmpty();
             const bool wrongNow = answer != key;
-            const int first = flag(before.isEmpty());
+            const int first = flag(!answeredBefore);
             const ExamPointLists lists = ExamPointListsOf(paper);
             dm.RecordDailyProgress(flag(paper.asDate(QStringLiteral("E1")) != today), flag(wrongNow),
                                    flag(before != key));
             dm.RecordChapterAttempt(paper.asString(QStringLiteral("A10")), first, flag(wrongNow));
             if (!lists.isEmpty())
                 dm.RecordExamPointAttempt(lists.points, lists.sections, lists.tops, first, flag(wrongNow));
-            RecordAnswerInBank(dm, paper.asString(QStringLiteral("A1")), answer);
+            if (bank)
+                writeBankRow(dm, *bank, answer);
         }
         paper.edit();
         paper.setValue(QStringLiteral("E2_1"), answer);

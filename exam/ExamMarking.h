@@ -15,7 +15,8 @@ class DataSet;
 SaveOutcome SaveExamAnswer(TDM1& dm, store::DataSet& paper, const QString& answer);
 
 // Mirrors one marked answer into the question's row of the bank (mastery score, answer count, answers,
-// date). A question no longer in the bank is left alone.
+// date). A question no longer in the bank is left alone. The first answer ever is the one given while
+// the bank's count of marked answers (E3) is 0 or empty.
 void RecordAnswerInBank(TDM1& dm, const QString& id, const QString& answer);
 
 // Questions of a paper without an answer.

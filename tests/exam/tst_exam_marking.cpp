@@ -109,6 +109,22 @@ private slots:
         QCOMPARE(CountUnanswered(*m_dm, QStringLiteral("tab_exam1")), 98);
     }
 
+    void aQuestionVoidedBeforeItsFirstAnswer() {
+        // Voided, then taken back, never answered: E2 holds "zero" but the next answer is the first.
+        m_dm->ADOCn1.execute(QStringLiteral("update tab_answ set E2='zero', F1=0 where A1='Q61100101001'"));
+        store::DataSet& p = paper();
+        to(p, QStringLiteral("Q61100101001"));
+        QCOMPARE(p.asString(QStringLiteral("E2")), QStringLiteral("zero"));
+        SaveExamAnswer(*m_dm, p, QStringLiteral("B")); // right
+        QCOMPARE(row(QStringLiteral("select E3,E4 from tab_answ where A1='Q61100101001'")),
+                 QVariantList({1, 0}));
+        QCOMPARE(row(QStringLiteral("select C4 from tab_kmmc where C1='100101'")), QVariantList({1}));
+        QCOMPARE(row(QStringLiteral("select q1 from tab_rule where ftid='100101-001'")), QVariantList({1}));
+        // "zero" was never the key: the day counts the question as wrong before and right now.
+        QCOMPARE(row(QStringLiteral("select A2,A3,B1,B2 from tab_rz")),
+                 QVariantList({1, QVariant(), 1, QVariant()}));
+    }
+
     void aFailureAtAnyStatementChangesNothing_data() {
         QTest::addColumn<QString>("fragment");
         QTest::newRow("daily log") << QStringLiteral("tab_rz");
