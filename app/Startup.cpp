@@ -4,6 +4,9 @@
 #include "platform/MenuPlayer.h"
 #include "platform/SingleInstance.h"
 #include "practice/Ukmmc.h"
+#include "records/Uplan.h"
+#include "records/Urz.h"
+#include "records/uchart.h"
 #include "store/dm.h"
 #include "ui/Helpers.h"
 #include "ui/Services.h"
@@ -32,6 +35,11 @@ namespace {
 void RegisterWindows(TFrmStart& start) {
     start.SetWindowOpener(QStringLiteral("lx"),
                           [&start] { OpenWindow([&start] { return new TFrmkmmc(&start); }); });
+    start.SetWindowOpener(QStringLiteral("rz"), [&start] { OpenWindow([&start] { return new TFrmRz(&start); }); });
+    start.SetWindowOpener(QStringLiteral("tj"),
+                          [&start] { OpenWindow([&start] { return new Tfrmchart(&start); }); });
+    start.SetWindowOpener(QStringLiteral("szjh"),
+                          [&start] { OpenWindow([&start] { return new TFrmplan(&start); }); });
 }
 
 bool SmallFontsActive() {

@@ -10,6 +10,7 @@
 #include "practice/Ulxxt.h"
 #include "store/Clock.h"
 #include "store/dm.h"
+#include "tests/support/MenuClick.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestSupport.h"
 #include "ui/AppState.h"
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using testsupport::clickMenu;
 using testsupport::whenModal;
 
 namespace {
@@ -37,15 +39,6 @@ QString journeyBank() {
 
 QPushButton* button(QWidget* w, const char* name) {
     return w->findChild<QPushButton*>(QLatin1String(name));
-}
-
-// Clicks a tile of the menu as the learner does, with the mouse.
-void clickMenu(const QString& command) {
-    MenuPlayer* menu = FrmStart->Menu();
-    const int index = menu->indexOfCommand(command);
-    QVERIFY2(index >= 0, qPrintable(command));
-    menu->stop(); // the tiles rest where itemRect says
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->itemRect(index).center());
 }
 
 // Selects a chapter row of the navigator with the mouse.

@@ -8,6 +8,7 @@
 #include "store/Clock.h"
 #include "store/dm.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WindowFit.h"
 #include "ui/AppState.h"
 #include "ui/Services.h"
 #include "ui/Udlg.h"
@@ -41,25 +42,9 @@ QString layoutBank() {
     return text;
 }
 
-// Room a window may take: the screen less a taskbar of 40 pixels and a frame of about 10 x 36.
-QSize budget(const QString& mode) {
-    return mode == u"800" ? QSize(800 - 10, 600 - 40 - 36) : QSize(1024 - 10, 768 - 40 - 36);
-}
-
-void checkFits(QWidget* w, const QString& mode) {
-    w->show();
-    QCoreApplication::processEvents();
-    // A window cannot be smaller than its layout needs; what it needs is what it takes on screen.
-    const QSize taken = w->size().expandedTo(w->minimumSizeHint());
-    const QSize room = budget(mode);
-    QVERIFY2(taken.width() <= room.width() && taken.height() <= room.height(),
-             qPrintable(QStringLiteral("%1 takes %2x%3 on the %4 screen")
-                            .arg(w->objectName())
-                            .arg(taken.width())
-                            .arg(taken.height())
-                            .arg(mode)));
-}
 } // namespace
+
+using testsupport::checkFits;
 
 class TestPracticeLayout : public QObject {
     Q_OBJECT

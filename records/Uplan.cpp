@@ -1,0 +1,235 @@
+#include "records/Uplan.h"
+
+#include "records/StudyRecords.h"
+#include "store/Clock.h"
+#include "store/dm.h"
+#include "ui/AppState.h"
+#include "ui/Helpers.h"
+#include "ui/Udlg.h"
+
+#include <QButtonGroup>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString kSet = QStringLiteral("设定");
+const QString kSave = QStringLiteral("保存");
+// The earliest date the field offers stands for "no exam date yet".
+const QDate kNoDate(2000, 1, 1);
+} // namespace
+
+TFrmplan::TFrmplan(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FrmPlan"));
+    setWindowTitle(QStringLiteral("学习计划"));
+    resize(560, 380);
+    auto* root = new QVBoxLayout(this);
+
+    auto* planBox = new QGroupBox(QStringLiteral("学习计划"), this);
+    planBox->setObjectName(QStringLiteral("PlanBox"));
+    auto* grid = new QGridLayout(planBox);
+    m_kind = new QButtonGroup(this);
+    const char* const kinds[] = {"按作题数量制定学习计划", "按作题时间制定学习计划"};
+    const char* const units[] = {"道题", "分钟"};
+    for (int i = 0; i < 2; ++i) {
+        auto* b = new QRadioButton(QString::fromUtf8(kinds[i]), planBox);
+        b->setObjectName(QStringLiteral("Plan%1").arg(i));
+        m_kind->addButton(b, i);
+        auto* field = new QLineEdit(planBox);
+        field->setObjectName(i == 0 ? QStringLiteral("Amount") : QStringLiteral("Minutes"));
+        field->setValidator(new QIntValidator(0, 999, field));
+        field->setMaxLength(3);
+        field->setFixedWidth(64);
+        field->setAlignment(Qt::AlignRight);
+        (i == 0 ? m_amount : m_minutes) = field;
+        grid->addWidget(b, i, 0);
+        grid->addWidget(new QLabel(QStringLiteral("每天"), planBox), i, 1);
+        grid->addWidget(field, i, 2);
+        grid->addWidget(new QLabel(QString::fromUtf8(units[i]), planBox), i, 3);
+    }
+    grid->setColumnStretch(4, 1);
+    root->addWidget(planBox);
+
+    auto* dateRow = new QHBoxLayout;
+    dateRow->addWidget(new QLabel(QStringLiteral("考试日期"), this));
+    m_date = new QDateEdit(this);
+    m_date->setObjectName(QStringLiteral("ExamDate"));
+    m_date->setCalendarPopup(true);
+    m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_date->setMinimumDate(kNoDate);
+    m_date->setSpecialValueText(QStringLiteral("未设定"));
+    m_date->setToolTip(QStringLiteral("点击右侧按钮-->点击设置日期"));
+    dateRow->addWidget(m_date);
+    dateRow->addStretch();
+    root->addLayout(dateRow);
+
+    auto* countdown = new QHBoxLayout;
+    m_heading = new QLabel(this);
+    m_heading->setObjectName(QStringLiteral("CountdownHeading"));
+    m_heading->setStyleSheet(QStringLiteral("font-size: 22px; font-weight: bold; color: #1e3a5f;"));
+    m_days = new QLabel(this);
+    m_days->setObjectName(QStringLiteral("CountdownDays"));
+    m_unit = new QLabel(QStringLiteral("天"), this);
+    m_unit->setStyleSheet(QStringLiteral("font-size: 22px; font-weight: bold; color: #1e3a5f;"));
+    countdown->addStretch();
+    countdown->addWidget(m_heading);
+    countdown->addWidget(m_days);
+    countdown->addWidget(m_unit);
+    countdown->addStretch();
+    root->addStretch();
+    root->addLayout(countdown);
+    root->addStretch();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    m_set = new QPushButton(kSet, this);
+    m_set->setObjectName(QStringLiteral("SetButton"));
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    close->setObjectName(QStringLiteral("Close"));
+    for (QPushButton* b : {m_set, close}) {
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+    root->addLayout(buttons);
+
+    connect(m_set, &QPushButton::clicked, this, [this] { SpeedButton1Click(); });
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    connect(m_kind, &QButtonGroup::idClicked, this, [this](int id) { ChoosePlan(id); });
+    connect(m_date, &QDateEdit::dateChanged, this, [this] { UpdateCountdown(); });
+}
+
+void TFrmplan::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        CentreOnDesktop(this);
+        FormShow();
+    }
+}
+
+void TFrmplan::FormShow() {
+    Guarded(QStringLiteral("无法读取学习计划！"), [this] {
+        store::DataSet& plan = DM1->Cn1Table_plan;
+        if (!plan.active())
+            plan.open();
+        // A bank without its plan row still gets one to edit.
+        if (plan.isEmpty()) {
+            plan.append();
+            plan.setValue(QStringLiteral("PlanMark"), 0);
+            plan.setValue(QStringLiteral("PlanAmount"), 0);
+            plan.setValue(QStringLiteral("PlanTime"), 0);
+            plan.post();
+        }
+        plan.first();
+        m_amount->setText(QString::number(plan.asInteger(QStringLiteral("PlanAmount"))));
+        m_minutes->setText(QString::number(plan.asInteger(QStringLiteral("PlanTime"))));
+        const QDate exam = QDate::fromString(plan.asString(QStringLiteral("ExamDate")).left(10), Qt::ISODate);
+        m_date->setDate(exam.isValid() ? exam : kNoDate);
+        const int kind = plan.asInteger(QStringLiteral("PlanMark")) == 1 ? 1 : 0;
+        m_kind->button(kind)->setChecked(true);
+    });
+    for (QAbstractButton* b : m_kind->buttons())
+        b->setEnabled(false);
+    m_date->setEnabled(false);
+    m_amount->setEnabled(true);
+    m_minutes->setEnabled(true);
+    UpdateCountdown();
+}
+
+void TFrmplan::UpdateCountdown() {
+    const QDate exam = m_date->date() == kNoDate ? QDate() : m_date->date();
+    const records::Countdown c = records::CountdownFor(store::clock().today(), exam);
+    m_heading->setText(c.heading);
+    m_days->setText(c.days);
+    m_days->setVisible(c.showsDays);
+    m_unit->setVisible(c.showsDays);
+    m_days->setStyleSheet(QStringLiteral("font-size: 40px; font-weight: bold; color: %1;")
+                              .arg(records::CountdownColour(c.colour).name()));
+}
+
+QString TFrmplan::CountdownHeading() const {
+    return m_heading->text();
+}
+QString TFrmplan::CountdownDays() const {
+    return m_days->isVisibleTo(this) ? m_days->text() : QString();
+}
+QColor TFrmplan::CountdownColour() const {
+    const records::Countdown c =
+        records::CountdownFor(store::clock().today(), m_date->date() == kNoDate ? QDate() : m_date->date());
+    return records::CountdownColour(c.colour);
+}
+bool TFrmplan::Editing() const {
+    return m_set->text() == kSave;
+}
+
+void TFrmplan::ChoosePlan(int kind) {
+    if (kind != 0 && kind != 1)
+        return;
+    m_kind->button(kind)->setChecked(true);
+    QLineEdit* chosen = kind == 0 ? m_amount : m_minutes;
+    QLineEdit* other = kind == 0 ? m_minutes : m_amount;
+    chosen->setEnabled(true);
+    other->setEnabled(false);
+    chosen->setFocus();
+}
+
+void TFrmplan::SpeedButton1Click() {
+    if (!Editing()) {
+        m_set->setText(kSave);
+        for (QAbstractButton* b : m_kind->buttons())
+            b->setEnabled(true);
+        m_date->setEnabled(true);
+        ChoosePlan(qMax(0, m_kind->checkedId()));
+        return;
+    }
+    if (!Save())
+        return;
+    m_set->setText(kSet);
+    for (QAbstractButton* b : m_kind->buttons())
+        b->setEnabled(false);
+    m_date->setEnabled(false);
+    UpdateCountdown();
+}
+
+bool TFrmplan::Save() {
+    // An empty number field is a target of 0, never an empty text in a number column.
+    const auto number = [](const QLineEdit* field) {
+        bool ok = false;
+        const int v = field->text().trimmed().toInt(&ok);
+        return ok ? v : 0;
+    };
+    return Guarded(QStringLiteral("学习计划未能保存！"), [&] {
+        store::DataSet& plan = DM1->Cn1Table_plan;
+        if (!plan.active())
+            plan.open();
+        plan.first();
+        if (plan.isEmpty())
+            plan.append();
+        plan.setValue(QStringLiteral("PlanAmount"), number(m_amount));
+        plan.setValue(QStringLiteral("PlanTime"), number(m_minutes));
+        plan.setValue(QStringLiteral("ExamDate"), m_date->date() == kNoDate
+                                                      ? QVariant()
+                                                      : QVariant(m_date->date().toString(Qt::ISODate)));
+        plan.setValue(QStringLiteral("PlanMark"), qMax(0, m_kind->checkedId()));
+        try {
+            plan.post();
+        } catch (...) {
+            plan.cancel();
+            throw;
+        }
+        m_amount->setText(QString::number(number(m_amount)));
+        m_minutes->setText(QString::number(number(m_minutes)));
+    });
+}
+
+void TFrmplan::done(int result) {
+    DM1->Cn1Table_plan.close();
+    QDialog::done(result);
+}

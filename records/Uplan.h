@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+
+class QButtonGroup;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The study plan: a daily target in answers or minutes, the exam date, and the countdown to it.
+class TFrmplan : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TFrmplan(QWidget* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(TFrmplan)
+
+    // "设定" / "保存".
+    void SpeedButton1Click();
+    // The plan kind: 0 answers per day, 1 minutes per day.
+    void ChoosePlan(int kind);
+
+    QLineEdit* AmountField() const { return m_amount; }
+    QLineEdit* MinutesField() const { return m_minutes; }
+    QDateEdit* DateField() const { return m_date; }
+    QPushButton* SetButton() const { return m_set; }
+    QString CountdownHeading() const;
+    QString CountdownDays() const; // empty while the number is hidden
+    QColor CountdownColour() const;
+    bool Editing() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+private:
+    void FormShow();
+    void UpdateCountdown();
+    bool Save();
+
+    QButtonGroup* m_kind = nullptr;
+    QLineEdit* m_amount = nullptr;
+    QLineEdit* m_minutes = nullptr;
+    QDateEdit* m_date = nullptr;
+    QPushButton* m_set = nullptr;
+    QLabel* m_heading = nullptr;
+    QLabel* m_days = nullptr;
+    QLabel* m_unit = nullptr;
+    bool m_shown = false;
+};
