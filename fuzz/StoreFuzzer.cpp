@@ -16,11 +16,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
 
     int aliases = 0;
-    const store::TranslatedSql t =
-        store::translateJetSql(text, [&aliases](const QString&) { return QStringLiteral("ext%1").arg(++aliases); });
-    Q_UNUSED(t);
+    try {
+        // A statement that could mean something else (an unclosed quote, a second statement) is refused.
+        const store::TranslatedSql t = store::translateJetSql(
+            text, [&aliases](const QString&) { return QStringLiteral("ext%1").arg(++aliases); },
+            [](const QString&, const QString& table) {
+                return table.size() % 2 ? QStringList()
+                                        : QStringList({QStringLiteral("A1"), QStringLiteral("c")});
+            });
+        Q_UNUSED(t);
+    } catch (const store::DbError&) {
+    }
     QString table;
-    const QString withRowId = store::withSourceRowId(text, &table);
+    const QString withRowId =
+        store::withSourceRowId(text, &table, [](const QString& t) { return t.left(3); });
     Q_UNUSED(withRowId);
 
     try {

@@ -49,19 +49,27 @@ SaveOutcome SaveAnswerToRow(TDM1& dm, store::DataSet& set, const QString& answer
         set.post();
         return SaveOutcome::Empty;
     }
-    const bool changed = answer != set.asString(QStringLiteral("E2_1"));
     store::Transaction tx(dm.ADOCn1);
+    bool changed = false;
     try {
+        // The question as the bank holds it, read inside the transaction that will change it: another
+        // window (or program) may have answered it since the set was read.
+        if (set.state() == store::DataSet::State::Browse)
+            set.refreshRow();
+        changed = answer != set.asString(QStringLiteral("E2_1"));
         set.edit();
         if (changed) {
             const QString key = set.asString(QStringLiteral("A2"));
             const QString before = set.asString(QStringLiteral("E2"));
             const bool wrongNow = answer != key;
             const int notToday = flag(set.asDate(QStringLiteral("E1")) != today);
-            const int first = flag(before.isEmpty());
+            // The count of marked answers tells a first answer: E2 also holds "zero" for a question voided
+            // before it was ever answered.
+            const bool answeredBefore = set.asInteger(QStringLiteral("E3")) > 0;
+            const int first = flag(!answeredBefore);
             set.setValue(
                 QStringLiteral("E4"),
-                NextMasteryScore(!before.isEmpty(), int(set.asInteger(QStringLiteral("E4"))), !wrongNow));
+                NextMasteryScore(answeredBefore, int(set.asInteger(QStringLiteral("E4"))), !wrongNow));
             set.setValue(QStringLiteral("E3"), set.asInteger(QStringLiteral("E3")) + 1);
             dm.RecordDailyProgress(notToday, flag(wrongNow), flag(before != key));
             dm.RecordChapterAttempt(set.asString(QStringLiteral("A10")), first, flag(wrongNow));

@@ -16,7 +16,8 @@ enum class SaveOutcome {
 
 // Writes the answer given on a page to the current row of a practice set and, when it differs from the
 // answer already given in this practice, marks it: the question's history (E1..E4) and the daily, chapter
-// and exam-point counters change together in one transaction, or nothing changes at all.
+// and exam-point counters change together in one transaction, or nothing changes at all. The first answer
+// ever is the one given while E3 (the answers marked) is 0 or empty.
 SaveOutcome SaveAnswerToRow(TDM1& dm, store::DataSet& set, const QString& answer);
 
 // The three lists of the exam-point counters, "('050101-001','050101-002')" and so on, built from K3, K4,

@@ -4,6 +4,7 @@
 #include "store/dm.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 constexpr int Yes = 2;
@@ -16,54 +17,48 @@ void openIfNeeded(store::DataSet& ds) {
 } // namespace
 
 void TDM1::RecordDailyProgress(int notYetAnsweredToday, int wrongNow, int wrongBefore) {
+    const QDate today = store::clock().today();
+    const bool wrong = wrongNow == Yes;
+    int b1 = 0, b2 = 0;
+    if (notYetAnsweredToday == Yes) {
+        b1 = 1;
+        b2 = wrong ? 1 : 0;
+    } else if (wrongBefore == No && wrong) {
+        b2 = 1;
+    } else if (wrongBefore == Yes && !wrong) {
+        b2 = -1;
+    }
+    // Added in the bank: an increment from a value read earlier would lose another writer's answers.
+    // Counters nothing is added to stay as they are (an empty A3 stays empty).
+    const int changed =
+        ADOCn1.execute(QStringLiteral("update tab_rz set A2=coalesce(A2,0)+1, "
+                                      "A3=case when :a3=0 then A3 else coalesce(A3,0)+:a3 end, "
+                                      "B1=case when :b1=0 then B1 else coalesce(B1,0)+:b1 end, "
+                                      "B2=case when :b2=0 then B2 else coalesce(B2,0)+:b2 end where A1=:A1"),
+                       {wrong ? 1 : 0, b1, b2, today});
     store::DataSet& rz = Cn1Table_rz;
-    openIfNeeded(rz);
-    if (!rz.locate(QStringLiteral("A1"), store::clock().today())) {
-        rz.append();
-        rz.setValue(QStringLiteral("A1"), store::clock().today());
-        rz.setValue(QStringLiteral("A2"), 1);
-        rz.setValue(QStringLiteral("B1"), 1);
-        if (wrongNow == Yes) {
-            rz.setValue(QStringLiteral("A3"), 1);
-            rz.setValue(QStringLiteral("B2"), 1);
-        }
-        rz.post();
-        rz.close();
+    if (changed == 0) {
+        ADOCn1.execute(QStringLiteral("insert into tab_rz (A1,A2,B1,A3,B2) values (:A1,1,1,:A3,:B2)"),
+                       {today, wrong ? QVariant(1) : QVariant(), wrong ? QVariant(1) : QVariant()});
+        rz.close(); // opened again with the new row by its next user
         return;
     }
-    rz.edit();
-    const auto add = [&](const char* field, int by) {
-        const QString f = QLatin1String(field);
-        rz.setValue(f, rz.asInteger(f) + by);
-    };
-    add("A2", 1);
-    if (wrongNow == Yes)
-        add("A3", 1);
-    if (notYetAnsweredToday == Yes) {
-        add("B1", 1);
-        if (wrongNow == Yes)
-            add("B2", 1);
-    } else if (wrongBefore == No && wrongNow == Yes) {
-        add("B2", 1);
-    } else if (wrongBefore == Yes && wrongNow == No) {
-        add("B2", -1);
-    }
-    rz.post();
+    if (rz.active() && rz.locate(QStringLiteral("A1"), today))
+        rz.refreshRow();
 }
 
 void TDM1::RecordChapterAttempt(const QString& chapterCode, int firstAnswerEver, int wrongNow) {
     store::DataSet& kmmc = Cn1Table_kmmc;
     openIfNeeded(kmmc);
     for (qsizetype n = chapterCode.size(); n >= 1; --n) {
-        if (!kmmc.locate(QStringLiteral("C1"), chapterCode.left(n)))
-            continue;
-        kmmc.edit();
-        if (firstAnswerEver == Yes)
-            kmmc.setValue(QStringLiteral("C4"), kmmc.asInteger(QStringLiteral("C4")) + 1);
-        kmmc.setValue(QStringLiteral("D1"), kmmc.asInteger(QStringLiteral("D1")) + 1);
-        if (wrongNow == Yes)
-            kmmc.setValue(QStringLiteral("D2"), kmmc.asInteger(QStringLiteral("D2")) + 1);
-        kmmc.post();
+        const QString code = chapterCode.left(n);
+        const int changed =
+            ADOCn1.execute(QStringLiteral("update tab_kmmc set C4=coalesce(C4,0)+:c4, D1=coalesce(D1,0)+1, "
+                                          "D2=coalesce(D2,0)+:d2 where C1=:C1"),
+                           {firstAnswerEver == Yes ? 1 : 0, wrongNow == Yes ? 1 : 0, code});
+        // The cursor stands on every row of the path in turn and shows its new counters.
+        if (kmmc.locate(QStringLiteral("C1"), code) && changed > 0)
+            kmmc.refreshRow();
     }
 }
 
@@ -83,9 +78,13 @@ void TDM1::RecordExamPointAttempt(const QString& points, const QString& sections
 }
 
 void TDM1::RecordStudyTime(const QString& elapsed) {
+    std::optional<store::Transaction> tx;
+    if (!ADOCn1.inTransaction())
+        tx.emplace(ADOCn1);
     store::DataSet& rz = Cn1Table_rz;
     openIfNeeded(rz);
     if (rz.locate(QStringLiteral("A1"), store::clock().today())) {
+        rz.refreshRow(); // the time is added to what the bank holds, inside the transaction
         const qint64 n = rz.asInteger(QStringLiteral("A2"));
         const QString a4 = store::PercentText(double(n - rz.asInteger(QStringLiteral("A3"))), double(n));
         const qint64 t =
@@ -109,6 +108,8 @@ void TDM1::RecordStudyTime(const QString& elapsed) {
     }
     if (keep > 0)
         kmmc.setRecNo(keep);
+    if (tx)
+        tx->commit();
 }
 
 int TDM1::PaperFullScore() {

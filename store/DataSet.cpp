@@ -9,10 +9,12 @@ namespace store {
 
 struct DataSet::Storage {
     QStringList columns;
-    QHash<QString, int> index; // lower-case name -> first column of that name
-    QString table;             // where edits go; empty when the rows cannot be written back
+    QHash<QString, int> index;  // lower-case name -> first column of that name
+    QString table;              // where edits go; empty when the rows cannot be written back
     QVector<QString> writeName; // the table's column behind each column, or empty
     int rowidCol = -1;
+    int keyCol = -1; // the row's key as read, beside the row id
+    QString keyName; // the table's key column
     QList<QVector<QVariant>> rows;
     QVector<bool> deleted;
     quint64 generation = 1; // changes when rows come or go
@@ -66,12 +68,25 @@ QVariant normalized(const QVariant& v) {
     }
 }
 
-bool nullish(const QVariant& v) { return !v.isValid() || v.isNull(); }
+bool nullish(const QVariant& v) {
+    return !v.isValid() || v.isNull();
+}
 
+bool sameValue(const QVariant& a, const QVariant& b) {
+    return nullish(a) ? nullish(b) : (!nullish(b) && a == b && a.typeId() == b.typeId());
+}
+
+// A name in the dialect's brackets (double quotes would read as a text there).
 QString quoteName(const QString& n) {
-    QString q = n;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
+    return u'[' + n + u']';
+}
+
+DbError rowGone() {
+    return DbError(QStringLiteral("the row being changed is no longer there: nothing was written"));
+}
+
+DbError conflict() {
+    return DbError(QStringLiteral("the row was changed or deleted elsewhere: nothing was written"));
 }
 
 } // namespace
@@ -108,15 +123,18 @@ void DataSet::open() {
     if (!m_db)
         throw DbError(QStringLiteral("the data set has no connection"));
     QString table;
-    const QString withRowId = withSourceRowId(m_sql, &table);
+    QString keyName;
     QueryResult r;
-    if (!table.isEmpty()) {
-        try {
+    try {
+        const QString withRowId = withSourceRowId(m_sql, &table, [&](const QString& t) {
+            keyName = m_db->keyColumn(t);
+            return keyName;
+        });
+        if (!table.isEmpty())
             r = m_db->query(withRowId, m_params);
-        } catch (const DbError&) {
-            // Rows that cannot carry a row id (a view, an unusual statement) are read as they are.
-            table.clear();
-        }
+    } catch (const DbError&) {
+        // Rows that cannot carry a row id (a view, an unusual statement) are read as they are.
+        table.clear();
     }
     if (table.isEmpty())
         r = m_db->query(m_sql, m_params);
@@ -126,9 +144,13 @@ void DataSet::open() {
     const bool hasRowId = !table.isEmpty() && !r.columns.isEmpty() && r.columns.first() == u"__rowid";
     st->rowidCol = hasRowId ? 0 : -1;
     st->table = hasRowId ? table : QString();
+    if (hasRowId && !keyName.isEmpty() && r.columns.size() > 1 && r.columns[1] == u"__key") {
+        st->keyCol = 1;
+        st->keyName = keyName;
+    }
     st->writeName.resize(r.columns.size());
     for (int c = 0; c < r.columns.size(); ++c) {
-        if (c == st->rowidCol)
+        if (c == st->rowidCol || c == st->keyCol)
             continue;
         st->index.insert(r.columns[c].toLower(), st->index.value(r.columns[c].toLower(), c));
         if (hasRowId && r.originTables.value(c).compare(table, Qt::CaseInsensitive) == 0)
@@ -151,6 +173,8 @@ void DataSet::close() {
     m_pos = -1;
     m_eof = m_bof = true;
     m_buffer.clear();
+    m_original.clear();
+    m_editRow = -1;
 }
 
 void DataSet::requery() {
@@ -215,10 +239,12 @@ void DataSet::rebuildView(int keepRow) {
 void DataSet::syncView() const {
     if (m_store && m_viewGeneration != m_store->generation) {
         auto* self = const_cast<DataSet*>(this);
+        const int oldPos = m_pos;
         const int keep = (m_pos >= 0 && m_pos < m_view.size()) ? m_view[m_pos] : -1;
         self->rebuildView(keep);
+        // When the current row went away, the row that followed it takes its place, as after remove().
         if (self->m_pos < 0 && !m_view.isEmpty())
-            self->m_pos = 0;
+            self->m_pos = std::clamp(oldPos, 0, int(m_view.size()) - 1);
         self->m_eof = self->m_bof = m_view.isEmpty();
     }
 }
@@ -363,10 +389,15 @@ bool DataSet::locate(const QString& field, const QVariant& value) {
 
 QStringList DataSet::fieldNames() const {
     requireActive();
-    QStringList names = m_store->columns;
-    if (m_store->rowidCol >= 0)
-        names.removeAt(m_store->rowidCol);
+    QStringList names;
+    for (int c = 0; c < m_store->columns.size(); ++c)
+        if (!isHidden(c))
+            names << m_store->columns[c];
     return names;
+}
+
+bool DataSet::isHidden(int c) const {
+    return c == m_store->rowidCol || c == m_store->keyCol;
 }
 
 int DataSet::fieldIndex(const QString& name) const {
@@ -401,7 +432,9 @@ QVariant DataSet::value(const QString& name) const {
     return currentRow()[c];
 }
 
-bool DataSet::isNull(const QString& name) const { return nullish(value(name)); }
+bool DataSet::isNull(const QString& name) const {
+    return nullish(value(name));
+}
 
 qint64 DataSet::asInteger(const QString& name) const {
     const QVariant v = value(name);
@@ -493,50 +526,131 @@ void DataSet::edit() {
     requireActive();
     if (m_state != State::Browse)
         return;
-    m_buffer = m_store->rows[storageRow()];
+    const int r = storageRow();
+    m_buffer = m_store->rows[r];
+    m_original = m_buffer;
+    m_editRow = r;
     m_state = State::Edit;
 }
 
 void DataSet::append() {
     checkBrowse();
     m_buffer = QVector<QVariant>(m_store->columns.size());
+    m_original.clear();
+    m_editRow = -1;
     m_state = State::Insert;
 }
 
 void DataSet::cancel() {
     requireActive();
     m_buffer.clear();
+    m_original.clear();
+    m_editRow = -1;
     m_state = State::Browse;
+}
+
+// "rowid=? and [key] is ?" for storage row r, with its values.
+QString DataSet::whereRow(int r, QVariantList* values) const {
+    const Storage& st = *m_store;
+    QString where = QStringLiteral("rowid=?");
+    values->push_back(st.rows[r][st.rowidCol]);
+    if (st.keyCol >= 0) {
+        where += QStringLiteral(" and ") + quoteName(st.keyName) + QStringLiteral(" is ?");
+        values->push_back(st.rows[r][st.keyCol]);
+    }
+    return where;
+}
+
+void DataSet::refreshRow() {
+    requireActive();
+    if (m_state != State::Browse)
+        throw DbError(QStringLiteral("a row being edited cannot be read again"));
+    Storage& st = *m_store;
+    if (st.table.isEmpty())
+        throw DbError(QStringLiteral("these rows cannot be read again"));
+    const int r = storageRow();
+    QStringList names;
+    QList<int> cols;
+    for (int c = 0; c < st.columns.size(); ++c) {
+        if (isHidden(c) || st.writeName[c].isEmpty())
+            continue;
+        names << quoteName(st.writeName[c]);
+        cols << c;
+    }
+    QVariantList values;
+    const QString where = whereRow(r, &values);
+    const QueryResult q =
+        m_db->query(QStringLiteral("select ") + (names.isEmpty() ? QStringLiteral("1") : names.join(u',')) +
+                        QStringLiteral(" from ") + quoteName(st.table) + QStringLiteral(" where ") + where,
+                    values);
+    std::weak_ptr<Storage> weak = m_store;
+    if (q.rows.isEmpty()) {
+        st.deleted[r] = true;
+        ++st.generation;
+        m_db->onRollback([weak, r] {
+            if (auto s = weak.lock()) {
+                s->deleted[r] = false;
+                ++s->generation;
+            }
+        });
+        throw DbError(QStringLiteral("the row is no longer in the bank"));
+    }
+    const QVector<QVariant> before = st.rows[r];
+    QVector<QVariant> after = before;
+    bool changed = false;
+    for (int i = 0; i < cols.size(); ++i) {
+        if (!sameValue(after[cols[i]], q.rows.first()[i])) {
+            after[cols[i]] = q.rows.first()[i];
+            changed = true;
+        }
+    }
+    if (!changed)
+        return;
+    st.reindex(r, &before, &after);
+    st.rows[r] = after;
+    m_db->onRollback([weak, r, before] {
+        if (auto s = weak.lock()) {
+            s->reindex(r, &s->rows[r], &before);
+            s->rows[r] = before;
+        }
+    });
 }
 
 void DataSet::writeUpdate() {
     Storage& st = *m_store;
-    const int r = storageRow();
-    const QVector<QVariant>& old = st.rows[r];
+    const int r = m_editRow;
+    if (r < 0 || r >= st.rows.size() || st.deleted[r])
+        throw rowGone();
+    // Only what this edit changed, compared with the row as it was at edit(): a clone's changes to other
+    // columns since then stay.
     QStringList sets;
     QVariantList values;
+    QList<int> changed;
     for (int c = 0; c < st.columns.size(); ++c) {
-        if (c == st.rowidCol)
-            continue;
-        const bool same = nullish(old[c]) ? nullish(m_buffer[c])
-                                          : (!nullish(m_buffer[c]) && old[c] == m_buffer[c] &&
-                                             old[c].typeId() == m_buffer[c].typeId());
-        if (same)
+        if (isHidden(c) || sameValue(m_original[c], m_buffer[c]))
             continue;
         if (st.writeName[c].isEmpty())
             throw DbError(QStringLiteral("field '%1' cannot be changed").arg(st.columns[c]));
         sets.push_back(quoteName(st.writeName[c]) + QStringLiteral("=?"));
         values.push_back(m_buffer[c]);
+        changed << c;
     }
     if (sets.isEmpty())
         return;
-    values.push_back(old[st.rowidCol]);
-    m_db->execute(QStringLiteral("update ") + quoteName(st.table) + QStringLiteral(" set ") +
-                      sets.join(u',') + QStringLiteral(" where rowid=?"),
-                  values);
-    const QVector<QVariant> before = old;
-    st.reindex(r, &before, &m_buffer);
-    st.rows[r] = m_buffer;
+    const QString where = whereRow(r, &values);
+    if (m_db->execute(QStringLiteral("update ") + quoteName(st.table) + QStringLiteral(" set ") +
+                          sets.join(u',') + QStringLiteral(" where ") + where,
+                      values) == 0)
+        throw conflict();
+    const QVector<QVariant> before = st.rows[r];
+    QVector<QVariant> after = before;
+    for (int c : std::as_const(changed)) {
+        after[c] = m_buffer[c];
+        if (st.keyCol >= 0 && st.writeName[c].compare(st.keyName, Qt::CaseInsensitive) == 0)
+            after[st.keyCol] = m_buffer[c];
+    }
+    st.reindex(r, &before, &after);
+    st.rows[r] = after;
     std::weak_ptr<Storage> weak = m_store;
     m_db->onRollback([weak, r, before] {
         if (auto s = weak.lock()) {
@@ -552,7 +666,7 @@ void DataSet::writeInsert() {
     QStringList marks;
     QVariantList values;
     for (int c = 0; c < st.columns.size(); ++c) {
-        if (c == st.rowidCol || nullish(m_buffer[c]))
+        if (isHidden(c) || nullish(m_buffer[c]))
             continue;
         if (st.writeName[c].isEmpty())
             throw DbError(QStringLiteral("field '%1' cannot be changed").arg(st.columns[c]));
@@ -575,10 +689,11 @@ void DataSet::writeInsert() {
     row[st.rowidCol] = rowid;
     if (!back.rows.isEmpty()) {
         for (int c = 0; c < st.columns.size(); ++c) {
-            if (st.writeName[c].isEmpty())
+            const QString name = c == st.keyCol ? st.keyName : st.writeName[c];
+            if (name.isEmpty())
                 continue;
             for (int b = 0; b < back.columns.size(); ++b)
-                if (back.columns[b].compare(st.writeName[c], Qt::CaseInsensitive) == 0)
+                if (back.columns[b].compare(name, Qt::CaseInsensitive) == 0)
                     row[c] = back.rows.first()[b];
         }
     }
@@ -614,6 +729,8 @@ void DataSet::post() {
         writeInsert();
     m_state = State::Browse;
     m_buffer.clear();
+    m_original.clear();
+    m_editRow = -1;
     m_eof = m_bof = false;
     scrolled();
 }
@@ -624,14 +741,23 @@ void DataSet::remove() {
         cancel();
         return;
     }
-    m_state = State::Browse;
-    m_buffer.clear();
     Storage& st = *m_store;
     if (st.table.isEmpty())
         throw DbError(QStringLiteral("these rows cannot be changed"));
-    const int r = storageRow();
-    m_db->execute(QStringLiteral("delete from ") + quoteName(st.table) + QStringLiteral(" where rowid=?"),
-                  {st.rows[r][st.rowidCol]});
+    const int r = m_state == State::Edit ? m_editRow : storageRow();
+    if (r < 0 || st.deleted[r])
+        throw rowGone();
+    QVariantList values;
+    const QString where = whereRow(r, &values);
+    // A pending edit is dropped only once the row is really gone.
+    if (m_db->execute(QStringLiteral("delete from ") + quoteName(st.table) + QStringLiteral(" where ") +
+                          where,
+                      values) == 0)
+        throw conflict();
+    m_state = State::Browse;
+    m_buffer.clear();
+    m_original.clear();
+    m_editRow = -1;
     st.deleted[r] = true;
     ++st.generation;
     const int pos = m_pos;
@@ -647,50 +773,79 @@ void DataSet::remove() {
 }
 
 void DataSet::setFilter(const QString& expression) {
-    if (expression.trimmed().isEmpty())
-        m_filter.reset();
-    else
-        m_filter.emplace(expression);
-    m_filterText = expression;
-    if (active() && m_filtered) {
-        checkBrowse();
-        rebuildView(-1);
-        moveTo(0);
+    std::optional<Filter> next;
+    if (!expression.trimmed().isEmpty())
+        next.emplace(expression); // a malformed expression throws here, before anything changed
+    if (!(active() && m_filtered)) {
+        m_filter = std::move(next);
+        m_filterText = expression;
+        return;
     }
+    checkBrowse();
+    const int keep = (m_pos >= 0 && m_pos < m_view.size()) ? m_view[m_pos] : -1;
+    std::optional<Filter> previous = std::move(m_filter);
+    const QString previousText = m_filterText;
+    m_filter = std::move(next);
+    m_filterText = expression;
+    try {
+        rebuildView(-1);
+    } catch (...) {
+        // A filter naming a column the rows lack: the previous filter and rows stay.
+        m_filter = std::move(previous);
+        m_filterText = previousText;
+        rebuildView(keep);
+        throw;
+    }
+    moveTo(0);
 }
 
 void DataSet::setFiltered(bool on) {
     if (m_filtered == on)
         return;
-    m_filtered = on;
-    if (active()) {
-        checkBrowse();
-        rebuildView(-1);
-        moveTo(0);
+    if (!active()) {
+        m_filtered = on;
+        return;
     }
+    checkBrowse();
+    const int keep = (m_pos >= 0 && m_pos < m_view.size()) ? m_view[m_pos] : -1;
+    m_filtered = on;
+    try {
+        rebuildView(-1);
+    } catch (...) {
+        m_filtered = !on;
+        rebuildView(keep);
+        throw;
+    }
+    moveTo(0);
 }
 
 void DataSet::setSort(const QString& sort) {
-    if (active())
+    if (active()) {
         checkBrowse();
+        m_sortKeys = sortKeysOf(sort); // an unknown column throws before anything changed
+    }
     m_sortText = sort;
     if (active()) {
-        parseSort();
         rebuildView(-1);
         moveTo(0);
     }
 }
 
-void DataSet::parseSort() {
-    m_sortKeys.clear();
-    for (const QString& part : m_sortText.split(u',', Qt::SkipEmptyParts)) {
+QList<QPair<int, bool>> DataSet::sortKeysOf(const QString& sort) const {
+    QList<QPair<int, bool>> keys;
+    for (const QString& part : sort.split(u',', Qt::SkipEmptyParts)) {
         const QStringList words = part.simplified().split(u' ');
         if (words.first().isEmpty())
             continue;
         const bool desc =
             words.size() > 1 && words[1].compare(QLatin1String("desc"), Qt::CaseInsensitive) == 0;
-        m_sortKeys.push_back({column(words.first()), desc});
+        keys.push_back({column(words.first()), desc});
     }
+    return keys;
+}
+
+void DataSet::parseSort() {
+    m_sortKeys = sortKeysOf(m_sortText);
 }
 
 } // namespace store

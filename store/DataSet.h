@@ -17,7 +17,13 @@ namespace store {
 
 // An in-memory cursor over the rows of one query (or of one table in an index order). Filters and sort
 // orders work on the rows already fetched and never run the query again; edits, appends and deletes are
-// written back to the table the rows came from, by row id. Clones share the rows, not the position.
+// written back to the table the rows came from, by row id and the table's key. Clones share the rows,
+// not the position.
+//
+// An edit belongs to the row it started on: if that row is gone when it is posted (deleted through a
+// clone, or undone by a rolled-back transaction), post() fails and writes nothing. A post writes only the
+// columns the edit changed, and fails when the bank no longer holds the row (deleted or replaced
+// elsewhere) instead of changing nothing or another row.
 class DataSet {
 public:
     enum class State { Inactive, Browse, Edit, Insert };
@@ -80,10 +86,14 @@ public:
     void append();
     void post();
     void cancel();
-    // Deletes the current row from the table and the rows.
+    // Deletes the current row from the table and the rows. When the delete fails, a pending edit stays.
     void remove();
+    // Reads the current row again from its table, so that it shows what the bank holds now (inside a
+    // write transaction: what the transaction will change). Throws when the bank no longer holds it.
+    void refreshRow();
 
-    // A filter expression ("A13=61 and f1<>1"); applies while filtered is on.
+    // A filter expression ("A13=61 and f1<>1"); applies while filtered is on. A filter that cannot be
+    // read or applied throws and leaves the previous filter and rows.
     void setFilter(const QString& expression);
     const QString& filter() const { return m_filterText; }
     void setFiltered(bool on);
@@ -101,6 +111,8 @@ private:
     const QVector<QVariant>& currentRow() const;
     int column(const QString& name) const;
     int storageRow() const;
+    bool isHidden(int c) const;
+    QString whereRow(int r, QVariantList* values) const;
     void rebuildView(int keepRow);
     void syncView() const;
     void moveTo(int pos);
@@ -110,6 +122,7 @@ private:
     void writeUpdate();
     void scrolled();
     void parseSort();
+    QList<QPair<int, bool>> sortKeysOf(const QString& sort) const;
 
     Database* m_db = nullptr;
     QString m_sql;
@@ -126,6 +139,8 @@ private:
     bool m_bof = true;
     State m_state = State::Inactive;
     QVector<QVariant> m_buffer;
+    QVector<QVariant> m_original; // the row as it was at edit()
+    int m_editRow = -1;           // the storage row the edit belongs to
     QString m_filterText;
     std::optional<Filter> m_filter;
     bool m_filtered = false;

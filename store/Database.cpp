@@ -14,7 +14,9 @@ namespace store {
 
 namespace {
 
-QString engineMessage(sqlite3* db) { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString(); }
+QString engineMessage(sqlite3* db) {
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+}
 
 // A prepared statement finalised on scope exit unless it came from the cache.
 struct StatementGuard {
@@ -54,7 +56,9 @@ QVariant fromEngine(sqlite3_stmt* st, int column) {
 
 Database::Database() = default;
 
-Database::~Database() { close(); }
+Database::~Database() {
+    close();
+}
 
 void Database::execRaw(const char* sql) {
     char* err = nullptr;
@@ -66,9 +70,15 @@ void Database::execRaw(const char* sql) {
     }
 }
 
-void Database::fail(const QString& what, int rc) { throw DbError(what + QLatin1String(": ") + engineMessage(m_db), rc); }
+void Database::fail(const QString& what, int rc) {
+    QString text = what + QLatin1String(": ") + engineMessage(m_db);
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        text += QLatin1String(" (another program is writing to the file)");
+    throw DbError(text, rc);
+}
 
-void Database::open(const QString& path, const QByteArray& rawKey, OpenMode mode) {
+void Database::open(const QString& path, const QByteArray& rawKey, OpenMode mode,
+                    const QStringList& requiredTables) {
     close();
     if (mode == OpenMode::Existing && !QFileInfo(path).isFile())
         throw DbError(QStringLiteral("database file not found: ") + path, SQLITE_CANTOPEN);
@@ -84,6 +94,7 @@ void Database::open(const QString& path, const QByteArray& rawKey, OpenMode mode
     }
     m_db = db;
     try {
+        registerJetFunctions(m_db);
         if (!rawKey.isEmpty()) {
             // A raw key skips the passphrase derivation, which would cost tens of milliseconds per open.
             const QByteArray pragma = "PRAGMA key = \"x'" + rawKey.toHex() + "'\"";
@@ -91,22 +102,56 @@ void Database::open(const QString& path, const QByteArray& rawKey, OpenMode mode
         }
         // The key is only tried by the first read: a wrong key or a damaged file fails here.
         execRaw("SELECT count(*) FROM sqlite_master");
+        // Before anything could write to it: an empty file or another program's database is refused.
+        for (const QString& table : requiredTables) {
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(m_db,
+                               "select 1 from sqlite_master where type='table' and lower(name)=lower(?)", -1,
+                               &st, nullptr);
+            const QByteArray name = table.toUtf8();
+            sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+            const bool found = sqlite3_step(st) == SQLITE_ROW;
+            sqlite3_finalize(st);
+            if (!found)
+                throw DbError(
+                    QStringLiteral("%1 is not a question bank: it has no table %2").arg(path, table),
+                    SQLITE_NOTADB);
+        }
         sqlite3_busy_timeout(m_db, 5000);
-        // The bank keeps a write-ahead log; a plain file (an upgrade) keeps its own journal, so that
-        // opening it changes nothing in it.
-        if (!rawKey.isEmpty())
-            execRaw("PRAGMA journal_mode=WAL");
-        execRaw("PRAGMA synchronous=NORMAL");
+        // A commit returns once it is on the disk.
+        execRaw("PRAGMA synchronous=FULL");
         // Pages are decrypted when read: a cache large enough for the question tables keeps scans of a
         // big bank in memory.
         execRaw("PRAGMA cache_size=-65536");
-        registerJetFunctions(m_db);
     } catch (const DbError&) {
         sqlite3_close(m_db);
         m_db = nullptr;
         throw;
     }
     m_path = path;
+}
+
+void Database::useRollbackJournal() {
+    if (!m_db)
+        throw DbError(QStringLiteral("the database is not open"));
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(m_db, "PRAGMA journal_mode=DELETE", -1, &st, nullptr);
+    const int rc = sqlite3_step(st);
+    const QString mode = rc == SQLITE_ROW
+                             ? QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)))
+                             : QString();
+    sqlite3_finalize(st);
+    if (mode.compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
+        fail(QStringLiteral("cannot switch to a rollback journal"), rc == SQLITE_ROW ? SQLITE_ERROR : rc);
+}
+
+bool Database::isReadOnly() const {
+    return m_db && sqlite3_db_readonly(m_db, "main") == 1;
+}
+
+void Database::setBusyTimeout(int ms) {
+    if (m_db)
+        sqlite3_busy_timeout(m_db, ms);
 }
 
 void Database::close() {
@@ -120,27 +165,22 @@ void Database::close() {
     m_tx = TxState::None;
     m_undo.clear();
     m_attached.clear();
+    m_keys.clear();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_path.clear();
 }
 
-QString Database::aliasFor(const QString& file) {
+QString Database::attach(const QString& file) {
     const QString key = QFileInfo(file).absoluteFilePath();
     auto it = m_attached.constFind(key);
     if (it != m_attached.constEnd())
         return it.value();
-    return QStringLiteral("ext%1").arg(++m_nextAlias);
-}
-
-void Database::attach(const QString& file, const QString& alias) {
-    const QString key = QFileInfo(file).absoluteFilePath();
-    if (m_attached.contains(key))
-        return;
     if (m_tx == TxState::Active)
         throw DbError(QStringLiteral("another database file cannot be opened inside a running transaction"));
     if (!QFileInfo(key).isFile())
         throw DbError(QStringLiteral("database file not found: ") + file, SQLITE_CANTOPEN);
+    const QString alias = QStringLiteral("ext%1").arg(++m_nextAlias);
     // Read-only, and with an explicit empty key: the other file is a plain one and must not be changed.
     const QString uri = QStringLiteral("file:") + QString::fromUtf8(QUrl::toPercentEncoding(key, "/")) +
                         QStringLiteral("?mode=ro");
@@ -156,6 +196,7 @@ void Database::attach(const QString& file, const QString& alias) {
     if (rc != SQLITE_DONE && rc != SQLITE_OK)
         fail(QStringLiteral("cannot attach ") + file, rc);
     m_attached.insert(key, alias);
+    return alias;
 }
 
 void Database::detachAll() {
@@ -168,6 +209,30 @@ void Database::detachAll() {
     m_attached.clear();
 }
 
+void Database::detachUnlessInTransaction() {
+    if (m_tx != TxState::Active && !m_attached.isEmpty())
+        detachAll();
+}
+
+QStringList Database::columnsOf(const QString& schema, const QString& table) {
+    QString s = schema, t = table;
+    s.replace(u'"', QLatin1String("\"\""));
+    t.replace(u'\'', QLatin1String("''"));
+    const QByteArray sql =
+        (QStringLiteral("PRAGMA \"") + s + QStringLiteral("\".table_info('") + t + QStringLiteral("')"))
+            .toUtf8();
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        fail(QStringLiteral("cannot read the columns of ") + table, sqlite3_errcode(m_db));
+    }
+    QStringList names;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        names << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+    sqlite3_finalize(st);
+    return names;
+}
+
 sqlite3_stmt* Database::prepare(const QString& sql, bool* cached, QList<QString>* attached) {
     if (!m_db)
         throw DbError(QStringLiteral("the database is not open"));
@@ -178,19 +243,32 @@ sqlite3_stmt* Database::prepare(const QString& sql, bool* cached, QList<QString>
         *cached = true;
         return st;
     }
-    const TranslatedSql t = translateJetSql(sql, [this](const QString& f) { return aliasFor(f); });
-    for (const ExternalSource& src : t.sources) {
-        attach(src.file, src.alias);
-        attached->push_back(src.alias);
+    TranslatedSql t;
+    try {
+        // Files are attached as the translation names them, so that the same file named twice gets one
+        // alias and the copy of a table can name the file's columns.
+        t = translateJetSql(
+            sql,
+            [this, attached](const QString& f) {
+                const QString alias = attach(f);
+                if (!attached->contains(alias))
+                    attached->push_back(alias);
+                return alias;
+            },
+            [this](const QString& schema, const QString& table) { return columnsOf(schema, table); });
+    } catch (const DbError&) {
+        detachUnlessInTransaction();
+        throw;
     }
     sqlite3_stmt* st = nullptr;
     const QByteArray text = t.sql.toUtf8();
     const int rc = sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &st, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(st);
-        if (m_tx != TxState::Active)
-            detachAll();
-        fail(QStringLiteral("cannot run \"") + sql + u'"', rc);
+        const DbError error(
+            QStringLiteral("cannot run \"") + sql + QStringLiteral("\": ") + engineMessage(m_db), rc);
+        detachUnlessInTransaction();
+        throw error;
     }
     // Pragmas are answered when prepared, so a kept one would go on giving the old answer.
     const bool pragma = sql.trimmed().startsWith(QLatin1String("pragma"), Qt::CaseInsensitive);
@@ -203,6 +281,12 @@ sqlite3_stmt* Database::prepare(const QString& sql, bool* cached, QList<QString>
         }
         m_cache.insert(sql, st);
         *cached = true;
+    }
+    // A changed table may change its key.
+    if (sqlite3_stmt_readonly(st) == 0) {
+        const QString head = sql.trimmed().left(6).toLower();
+        if (head == u"create" || head.startsWith(u"drop") || head.startsWith(u"alter"))
+            m_keys.clear();
     }
     return st;
 }
@@ -256,7 +340,9 @@ void Database::bind(sqlite3_stmt* st, const QVariantList& params) {
 
 void Database::startPendingTransaction() {
     if (m_tx == TxState::Pending) {
-        execRaw("BEGIN"); // deferred: an attached read-only file must not be locked for writing
+        // An attached file is read-only and cannot take a write lock: its transaction locks with its
+        // first write instead.
+        execRaw(m_attached.isEmpty() ? "BEGIN IMMEDIATE" : "BEGIN");
         m_tx = TxState::Active;
     }
 }
@@ -264,32 +350,34 @@ void Database::startPendingTransaction() {
 QueryResult Database::query(const QString& sql, const QVariantList& params) {
     bool cached = false;
     QList<QString> attached;
-    StatementGuard g{prepare(sql, &cached, &attached), cached};
-    bind(g.st, params);
-    startPendingTransaction();
     QueryResult r;
-    const int cols = sqlite3_column_count(g.st);
-    r.columns.reserve(cols);
-    for (int c = 0; c < cols; ++c) {
-        r.columns.push_back(QString::fromUtf8(sqlite3_column_name(g.st, c)));
-        const char* table = sqlite3_column_table_name(g.st, c);
-        const char* origin = sqlite3_column_origin_name(g.st, c);
-        r.originTables.push_back(table ? QString::fromUtf8(table) : QString());
-        r.originColumns.push_back(origin ? QString::fromUtf8(origin) : QString());
+    {
+        StatementGuard g{prepare(sql, &cached, &attached), cached};
+        bind(g.st, params);
+        startPendingTransaction();
+        int rc = sqlite3_step(g.st);
+        // The columns are read after the first step: a kept statement is prepared again there when its
+        // table was made anew, and may then have other columns.
+        const int cols = sqlite3_column_count(g.st);
+        r.columns.reserve(cols);
+        for (int c = 0; c < cols; ++c) {
+            r.columns.push_back(QString::fromUtf8(sqlite3_column_name(g.st, c)));
+            const char* table = sqlite3_column_table_name(g.st, c);
+            const char* origin = sqlite3_column_origin_name(g.st, c);
+            r.originTables.push_back(table ? QString::fromUtf8(table) : QString());
+            r.originColumns.push_back(origin ? QString::fromUtf8(origin) : QString());
+        }
+        for (; rc == SQLITE_ROW; rc = sqlite3_step(g.st)) {
+            QVector<QVariant> row(cols);
+            for (int c = 0; c < cols; ++c)
+                row[c] = fromEngine(g.st, c);
+            r.rows.push_back(std::move(row));
+        }
+        if (rc != SQLITE_DONE)
+            fail(QStringLiteral("cannot run \"") + sql + u'"', rc);
     }
-    int rc;
-    while ((rc = sqlite3_step(g.st)) == SQLITE_ROW) {
-        QVector<QVariant> row(cols);
-        for (int c = 0; c < cols; ++c)
-            row[c] = fromEngine(g.st, c);
-        r.rows.push_back(std::move(row));
-    }
-    if (rc != SQLITE_DONE)
-        fail(QStringLiteral("cannot run \"") + sql + u'"', rc);
-    if (!attached.isEmpty() && m_tx == TxState::None) {
-        sqlite3_reset(g.st);
-        detachAll();
-    }
+    if (!attached.isEmpty())
+        detachUnlessInTransaction();
     return r;
 }
 
@@ -308,8 +396,8 @@ int Database::execute(const QString& sql, const QVariantList& params) {
             fail(QStringLiteral("cannot run \"") + sql + u'"', rc);
         changed = sqlite3_changes(m_db);
     }
-    if (!attached.isEmpty() && m_tx == TxState::None)
-        detachAll();
+    if (!attached.isEmpty())
+        detachUnlessInTransaction();
     return changed;
 }
 
@@ -320,20 +408,22 @@ QVariant Database::scalar(const QString& sql, const QVariantList& params) {
     return r.rows.first().first();
 }
 
-qint64 Database::lastInsertRowId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
+qint64 Database::lastInsertRowId() const {
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
 
 QStringList Database::tableNames() {
     QStringList names;
-    for (const auto& row :
-         query(QStringLiteral("select name from sqlite_master where type='table' and "
-                              "substr(name,1,7)<>'sqlite_' order by name"))
-             .rows)
+    for (const auto& row : query(QStringLiteral("select name from sqlite_master where type='table' and "
+                                                "substr(name,1,7)<>'sqlite_' order by name"))
+                               .rows)
         names.push_back(row.first().toString());
     return names;
 }
 
 bool Database::hasTable(const QString& name) {
-    return scalar(QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)=lower(:n)"),
+    return scalar(QStringLiteral(
+                      "select count(*) from sqlite_master where type='table' and lower(name)=lower(:n)"),
                   {name})
                .toInt() > 0;
 }
@@ -352,6 +442,43 @@ QStringList Database::columnNames(const QString& table) {
     for (const auto& row : query(QStringLiteral("PRAGMA table_info('") + q + QStringLiteral("')")).rows)
         names.push_back(row.value(1).toString());
     return names;
+}
+
+QString Database::keyColumn(const QString& table) {
+    const QString lower = table.toLower();
+    auto it = m_keys.constFind(lower);
+    if (it != m_keys.constEnd())
+        return it.value();
+    if (!m_db)
+        throw DbError(QStringLiteral("the database is not open"));
+    QString key;
+    QStringList pk;
+    QString pkType;
+    QString q = table;
+    q.replace(u'\'', QLatin1String("''"));
+    for (const auto& row : query(QStringLiteral("PRAGMA table_info('") + q + QStringLiteral("')")).rows) {
+        if (row.value(5).toInt() > 0) {
+            pk << row.value(1).toString();
+            pkType = row.value(2).toString();
+        }
+    }
+    if (pk.size() == 1 && pkType.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) != 0) {
+        key = pk.first(); // an INTEGER PRIMARY KEY is the row id itself
+    } else if (pk.isEmpty()) {
+        for (const auto& ix : query(QStringLiteral("PRAGMA index_list('") + q + QStringLiteral("')")).rows) {
+            if (ix.value(2).toInt() != 1)
+                continue;
+            QString name = ix.value(1).toString();
+            name.replace(u'\'', QLatin1String("''"));
+            const auto cols = query(QStringLiteral("PRAGMA index_info('") + name + QStringLiteral("')")).rows;
+            if (cols.size() == 1) {
+                key = cols.first().value(2).toString();
+                break;
+            }
+        }
+    }
+    m_keys.insert(lower, key);
+    return key;
 }
 
 void Database::allowZeroLength(const QString& table, const QString& column) {

@@ -35,13 +35,25 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // Opens path with a raw 32-byte key (empty: a plain file). The key is checked by a read at once; on
+    // Opens path with a raw 32-byte key (empty: a plain file). The key is checked by a read at once, and
+    // so is every table named in requiredTables (a file without them is not the database asked for); on
     // any failure the connection stays closed, the file is left untouched and DbError is thrown.
-    void open(const QString& path, const QByteArray& rawKey, OpenMode mode = OpenMode::Existing);
+    // Every commit waits until it is on the disk. The file keeps its journal mode, so that opening it to
+    // read changes nothing in it.
+    void open(const QString& path, const QByteArray& rawKey, OpenMode mode = OpenMode::Existing,
+              const QStringList& requiredTables = {});
+    // Switches the file to a rollback journal, deleted at every commit: outside a write the file is then
+    // all there is, and with the waits above a committed write survives a power cut. A file left in
+    // write-ahead mode is brought back to one file here. Throws when the switch fails.
+    void useRollbackJournal();
     void close();
     bool isOpen() const { return m_db != nullptr; }
     const QString& path() const { return m_path; }
     sqlite3* handle() const { return m_db; }
+    // True when the engine could only open the file for reading.
+    bool isReadOnly() const;
+    // How long a statement waits for another connection's lock before it fails (SQLITE_BUSY).
+    void setBusyTimeout(int ms);
 
     // Runs a statement; returns the rows it changed.
     int execute(const QString& sql, const QVariantList& params = {});
@@ -56,12 +68,17 @@ public:
     bool hasTable(const QString& name);
     void dropTable(const QString& name);
     QStringList columnNames(const QString& table);
+    // The column that identifies a row of the table besides its row id: the primary key, else a column
+    // with a unique index of its own; empty when there is none.
+    QString keyColumn(const QString& table);
     // Text columns take '' already; kept so that callers state what they rely on. Throws when the table
     // or the column does not exist.
     void allowZeroLength(const QString& table, const QString& column);
 
     // Transactions. BEGIN is issued with the first statement, so that a statement reading another file
-    // can still attach it first.
+    // can still attach it first. It takes the write lock at once (waiting for it as any statement waits),
+    // so that a transaction that reads and then writes never fails half-way on another writer; with
+    // another file attached (which is read-only) the lock is taken by the first write.
     void beginTransaction();
     void commit();
     void rollback();
@@ -75,18 +92,21 @@ public:
 private:
     enum class TxState { None, Pending, Active };
     sqlite3_stmt* prepare(const QString& sql, bool* cached, QList<QString>* attached);
+    QStringList columnsOf(const QString& schema, const QString& table);
     void bind(sqlite3_stmt* st, const QVariantList& params);
-    QString aliasFor(const QString& file);
-    void attach(const QString& file, const QString& alias);
+    QString attach(const QString& file);
     void detachAll();
     void startPendingTransaction();
     [[noreturn]] void fail(const QString& what, int rc);
+    // Detaches other files unless a transaction needs them; keeps the engine's last message.
+    void detachUnlessInTransaction();
     void execRaw(const char* sql);
 
     sqlite3* m_db = nullptr;
     QString m_path;
     QHash<QString, sqlite3_stmt*> m_cache;
     QHash<QString, QString> m_attached; // file -> alias
+    QHash<QString, QString> m_keys;     // lower-case table name -> key column
     int m_nextAlias = 0;
     TxState m_tx = TxState::None;
     QList<std::function<void()>> m_undo;

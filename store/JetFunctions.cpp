@@ -6,7 +6,9 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace store {
 
@@ -43,8 +45,12 @@ void leftRight(sqlite3_context* ctx, int argc, sqlite3_value** argv, bool left) 
     resultText(ctx, left ? s.left(qsizetype(n)) : s.right(qsizetype(n)));
 }
 
-void fnLeft(sqlite3_context* c, int n, sqlite3_value** v) { leftRight(c, n, v, true); }
-void fnRight(sqlite3_context* c, int n, sqlite3_value** v) { leftRight(c, n, v, false); }
+void fnLeft(sqlite3_context* c, int n, sqlite3_value** v) {
+    leftRight(c, n, v, true);
+}
+void fnRight(sqlite3_context* c, int n, sqlite3_value** v) {
+    leftRight(c, n, v, false);
+}
 
 void fnMid(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
@@ -106,8 +112,12 @@ void fnCase(sqlite3_context* ctx, sqlite3_value** argv, bool upper) {
     const QString s = textArg(argv[0]);
     resultText(ctx, upper ? s.toUpper() : s.toLower());
 }
-void fnUcase(sqlite3_context* c, int, sqlite3_value** v) { fnCase(c, v, true); }
-void fnLcase(sqlite3_context* c, int, sqlite3_value** v) { fnCase(c, v, false); }
+void fnUcase(sqlite3_context* c, int, sqlite3_value** v) {
+    fnCase(c, v, true);
+}
+void fnLcase(sqlite3_context* c, int, sqlite3_value** v) {
+    fnCase(c, v, false);
+}
 
 // like(pattern, text): the engine passes the pattern first.
 void fnLike(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -117,6 +127,36 @@ void fnLike(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     }
     Q_UNUSED(argc);
     sqlite3_result_int(ctx, jetLike(textArg(argv[0]), textArg(argv[1])) ? 1 : 0);
+}
+
+// NOCASE as Jet compares: letter case is ignored beyond ASCII too (full-width Ａ and ａ are one letter).
+// Texts compare as their case-folded UTF-8 bytes, which for ASCII texts is exactly the engine's own
+// NOCASE order, so indexes built with either agree on the ids and codes the bank holds.
+int noCaseCompare(void*, int n1, const void* p1, int n2, const void* p2) {
+    const auto* a = static_cast<const unsigned char*>(p1);
+    const auto* b = static_cast<const unsigned char*>(p2);
+    const int n = std::min(n1, n2);
+    int i = 0;
+    for (; i < n; ++i) {
+        const unsigned char x = a[i], y = b[i];
+        if (x >= 0x80 || y >= 0x80)
+            break;
+        const int fx = (x >= 'A' && x <= 'Z') ? x + 32 : x;
+        const int fy = (y >= 'A' && y <= 'Z') ? y + 32 : y;
+        if (fx != fy)
+            return fx - fy;
+    }
+    if (i == n)
+        return n1 - n2;
+    // Everything before i was ASCII, so i starts a character in both texts.
+    const QByteArray fa =
+        QString::fromUtf8(reinterpret_cast<const char*>(a + i), n1 - i).toCaseFolded().toUtf8();
+    const QByteArray fb =
+        QString::fromUtf8(reinterpret_cast<const char*>(b + i), n2 - i).toCaseFolded().toUtf8();
+    const int c = std::memcmp(fa.constData(), fb.constData(), size_t(std::min(fa.size(), fb.size())));
+    if (c != 0)
+        return c;
+    return int(fa.size() - fb.size());
 }
 
 void add(sqlite3* db, const char* name, int argc, void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
@@ -137,6 +177,7 @@ void registerJetFunctions(sqlite3* db) {
     add(db, "lcase", 1, fnLcase);
     add(db, "like", 2, fnLike);
     add(db, "like", 3, fnLike);
+    sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, noCaseCompare, nullptr);
 }
 
 } // namespace store

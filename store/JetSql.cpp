@@ -1,5 +1,7 @@
 #include "store/JetSql.h"
 
+#include "store/DbError.h"
+
 #include <functional>
 
 namespace store {
@@ -13,11 +15,16 @@ struct Token {
     QString text;
 };
 
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
 
-// Splits a statement into tokens; texts keep their quotes, [names] and "names" are told apart later.
-QList<Token> tokenize(const QString& s) {
+// Splits a statement into tokens; texts lose their quotes. An unclosed quote or bracket is reported in
+// *unclosed (the token then runs to the end), so that a caller can refuse the statement.
+QList<Token> tokenize(const QString& s, bool* unclosed = nullptr) {
     QList<Token> out;
+    if (unclosed)
+        *unclosed = false;
     const qsizetype n = s.size();
     qsizetype i = 0;
     while (i < n) {
@@ -30,6 +37,7 @@ QList<Token> tokenize(const QString& s) {
         } else if (c == u'\'' || c == u'"') {
             // A quoted text; the quote character doubled stands for itself.
             QString body;
+            bool closed = false;
             while (j < n) {
                 if (s[j] == c) {
                     if (j + 1 < n && s[j + 1] == c) {
@@ -38,19 +46,22 @@ QList<Token> tokenize(const QString& s) {
                         continue;
                     }
                     ++j;
+                    closed = true;
                     break;
                 }
                 body += s[j++];
             }
+            if (!closed && unclosed)
+                *unclosed = true;
             out.push_back({Tok::Text, body});
-            if (c == u'"')
-                out.back().kind = Tok::Text;
         } else if (c == u'[') {
             while (j < n && s[j] != u']')
                 ++j;
             out.push_back({Tok::Ident, s.mid(i + 1, j - i - 1)});
             if (j < n)
                 ++j;
+            else if (unclosed)
+                *unclosed = true;
         } else if (c == u':' && i + 1 < n && isWordChar(s[i + 1])) {
             while (j < n && isWordChar(s[j]))
                 ++j;
@@ -126,13 +137,82 @@ QString quoted(const QString& value) {
     return u'\'' + q + u'\'';
 }
 
-TranslatedSql translateJetSql(const QString& sql, const std::function<QString(const QString&)>& aliasFor) {
-    QList<Token> t = tokenize(sql);
+namespace {
+
+bool isPunct(const Token& t, const char* p) {
+    return t.kind == Tok::Punct && t.text == QLatin1String(p);
+}
+
+bool isComparison(const Token& t) {
+    return t.kind == Tok::Punct && (t.text == u"=" || t.text == u"<>" || t.text == u"!=" || t.text == u"<" ||
+                                    t.text == u">" || t.text == u"<=" || t.text == u">=");
+}
+
+// Statements that read or change rows; only in these do texts compare.
+bool isDataStatement(const QList<Token>& t) {
+    qsizetype first = nextSolid(t, -1);
+    if (first >= 0 && is(t[first], "explain")) {
+        first = nextSolid(t, first);
+        if (first >= 0 && is(t[first], "query"))
+            first = nextSolid(t, nextSolid(t, first));
+    }
+    return first >= 0 && (is(t[first], "select") || is(t[first], "insert") || is(t[first], "update") ||
+                          is(t[first], "delete"));
+}
+
+// "insert into T select * from S in '<file>'": the positions of T, of the star and of S, so that the
+// columns can be named; false for any other statement.
+struct StarCopy {
+    qsizetype target = -1, star = -1, source = -1;
+};
+bool findStarCopy(const QList<Token>& t, qsizetype sourceText, StarCopy* out) {
+    qsizetype i = nextSolid(t, -1);
+    if (i < 0 || !is(t[i], "insert"))
+        return false;
+    const qsizetype into = nextSolid(t, i);
+    const qsizetype target = into >= 0 ? nextSolid(t, into) : -1;
+    const qsizetype sel = target >= 0 ? nextSolid(t, target) : -1;
+    const qsizetype star = sel >= 0 ? nextSolid(t, sel) : -1;
+    const qsizetype from = star >= 0 ? nextSolid(t, star) : -1;
+    const qsizetype source = from >= 0 ? nextSolid(t, from) : -1;
+    const qsizetype in = source >= 0 ? nextSolid(t, source) : -1;
+    if (in < 0 || !is(t[into], "into") || !is(t[sel], "select") || !isPunct(t[star], "*") ||
+        !is(t[from], "from") || !is(t[in], "in") || nextSolid(t, in) != sourceText)
+        return false;
+    if ((t[target].kind != Tok::Word && t[target].kind != Tok::Ident) ||
+        (t[source].kind != Tok::Word && t[source].kind != Tok::Ident))
+        return false;
+    *out = {target, star, source};
+    return true;
+}
+
+// Jet compares texts without regard to case wherever they meet. Columns carry that in their type; a
+// text, or the result of a function, does not, so it gets the collation written after it.
+const QString kNoCase = QStringLiteral(" COLLATE NOCASE");
+
+} // namespace
+
+TranslatedSql translateJetSql(const QString& sql, const std::function<QString(const QString&)>& aliasFor,
+                              const std::function<QStringList(const QString&, const QString&)>& columnsOf) {
+    bool unclosed = false;
+    QList<Token> t = tokenize(sql, &unclosed);
+    if (unclosed)
+        throw DbError(QStringLiteral("unclosed quote or bracket in \"%1\"").arg(sql));
+    // One statement only: the engine would run the first and quietly drop the rest.
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        if (isPunct(t[i], ";")) {
+            if (nextSolid(t, i) >= 0)
+                throw DbError(QStringLiteral("more than one statement in \"%1\"").arg(sql));
+            t.resize(i);
+            break;
+        }
+    }
     TranslatedSql result;
 
     const qsizetype first = nextSolid(t, -1);
     const bool createTable = first >= 0 && is(t[first], "create") && nextSolid(t, first) >= 0 &&
                              is(t[nextSolid(t, first)], "table");
+    const bool data = isDataStatement(t);
 
     // Column types of CREATE TABLE: the word after a column name at depth 1, with an optional (n).
     if (createTable) {
@@ -197,6 +277,31 @@ TranslatedSql translateJetSql(const QString& sql, const std::function<QString(co
                 (t[pp].kind == Tok::Word || t[pp].kind == Tok::Ident)) {
                 const ExternalSource src{k.text, aliasFor(k.text)};
                 result.sources.push_back(src);
+                StarCopy copy;
+                if (columnsOf && findStarCopy(t, i, &copy)) {
+                    // The bank's columns, each taken by name from the file: a file whose columns come in
+                    // another order must not shift values into the wrong columns.
+                    const QString target = t[copy.target].text;
+                    const QString source = t[copy.source].text;
+                    const QStringList want = columnsOf(QStringLiteral("main"), target);
+                    const QStringList have = columnsOf(src.alias, source);
+                    if (want.isEmpty())
+                        throw DbError(QStringLiteral("no table %1 to copy into").arg(target));
+                    if (have.isEmpty())
+                        throw DbError(QStringLiteral("%1 holds no table %2").arg(src.file, source));
+                    QStringList names;
+                    for (const QString& c : want) {
+                        bool found = false;
+                        for (const QString& h : have)
+                            found = found || h.compare(c, Qt::CaseInsensitive) == 0;
+                        if (!found)
+                            throw DbError(
+                                QStringLiteral("%1: table %2 has no column %3").arg(src.file, source, c));
+                        names << quoteIdent(c);
+                    }
+                    piece[copy.target] = quoteIdent(target) + QStringLiteral(" (") + names.join(u',') + u')';
+                    piece[copy.star] = names.join(u',');
+                }
                 piece[pp] = src.alias + u'.' + piece[pp];
                 for (qsizetype j = pp + 1; j < i; ++j)
                     piece[j].clear();
@@ -204,6 +309,8 @@ TranslatedSql translateJetSql(const QString& sql, const std::function<QString(co
                 break;
             }
             piece[i] = quoted(k.text);
+            if (data && !(p >= 0 && (is(t[p], "as") || is(t[p], "collate"))))
+                piece[i] += kNoCase;
             break;
         }
         case Tok::Ident:
@@ -226,18 +333,43 @@ TranslatedSql translateJetSql(const QString& sql, const std::function<QString(co
             }
             break;
         }
+        case Tok::Punct: {
+            piece[i] = k.text;
+            // A function's result or a bracketed expression compared with something, or tested against a
+            // list: "Left(A1,1)='q'", "Left(A10,2) in ('05','30')".
+            if (data && k.text == u")") {
+                qsizetype nx = nextSolid(t, i);
+                if (nx >= 0 && is(t[nx], "not"))
+                    nx = nextSolid(t, nx);
+                if (nx >= 0 && (isComparison(t[nx]) || is(t[nx], "in") || is(t[nx], "is")))
+                    piece[i] += kNoCase;
+            }
+            break;
+        }
         default:
             piece[i] = k.text;
         }
     }
-    const QString out = piece.join(QString());
+    // "D1--1" is D1 minus minus one to Jet, but a comment to the engine; so is "/*". Pieces that would
+    // join into either are kept apart.
+    QString out;
+    for (const QString& p : std::as_const(piece)) {
+        if (!p.isEmpty() && !out.isEmpty()) {
+            const QChar a = out.back(), b = p.front();
+            if ((a == u'-' && b == u'-') || (a == u'/' && b == u'*'))
+                out += u' ';
+        }
+        out += p;
+    }
     result.sql = out;
     return result;
 }
 
 namespace {
 
-QChar fold(QChar c) { return c.unicode() < 128 ? QChar(QChar::toLower(c.unicode())) : c.toCaseFolded(); }
+QChar fold(QChar c) {
+    return c.unicode() < 128 ? QChar(QChar::toLower(c.unicode())) : c.toCaseFolded();
+}
 
 // Matches a [list] class at pattern[pi] against ch; pi moves past the class. False when the class
 // is not closed (then '[' is taken literally by the caller).
@@ -318,11 +450,13 @@ bool jetLike(QStringView p, QStringView s) {
 
 namespace store {
 
-QString withSourceRowId(const QString& sql, QString* table) {
+QString withSourceRowId(const QString& sql, QString* table,
+                        const std::function<QString(const QString&)>& keyOf) {
     table->clear();
-    const QList<Token> t = tokenize(sql);
+    bool unclosed = false;
+    const QList<Token> t = tokenize(sql, &unclosed);
     const qsizetype sel = nextSolid(t, -1);
-    if (sel < 0 || !is(t[sel], "select"))
+    if (unclosed || sel < 0 || !is(t[sel], "select"))
         return sql;
     int depth = 0;
     qsizetype from = -1;
@@ -349,8 +483,8 @@ QString withSourceRowId(const QString& sql, QString* table) {
     QString ref = t[name].text;
     if (after >= 0 && is(t[after], "as"))
         after = nextSolid(t, after);
-    static const char* const notAlias[] = {"where", "order", "group", "having", "inner", "left", "right",
-                                           "join", "on", "limit", "union", "outer", "cross", "natural"};
+    static const char* const notAlias[] = {"where", "order", "group", "having", "inner", "left",  "right",
+                                           "join",  "on",    "limit", "union",  "outer", "cross", "natural"};
     if (after >= 0 && t[after].kind == Tok::Word) {
         bool keyword = false;
         for (const char* w : notAlias)
@@ -359,13 +493,17 @@ QString withSourceRowId(const QString& sql, QString* table) {
             ref = t[after].text;
     }
     *table = t[name].text;
+    const QString key = keyOf ? keyOf(*table) : QString();
+    QString extra = QLatin1String(" [") + ref + QLatin1String("].rowid AS __rowid,");
+    if (!key.isEmpty())
+        extra += QLatin1String(" [") + ref + QLatin1String("].[") + key + QLatin1String("] AS __key,");
     QString out;
     for (qsizetype i = 0; i < t.size(); ++i) {
-        out += t[i].kind == Tok::Text ? quoted(t[i].text)
+        out += t[i].kind == Tok::Text    ? quoted(t[i].text)
                : t[i].kind == Tok::Ident ? u'[' + t[i].text + u']'
                                          : t[i].text;
         if (i == sel)
-            out += QLatin1String(" [") + ref + QLatin1String("].rowid AS __rowid,");
+            out += extra;
     }
     return out;
 }

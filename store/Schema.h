@@ -31,10 +31,18 @@ inline constexpr int PointIdLength = 12;
 
 // The CREATE TABLE statements of every table of the bank, in the order they are created.
 QStringList BankTableStatements();
+// The names of those tables: a file without any of them is not a question bank.
+QStringList BankTableNames();
 // The indexes that keep the practice lists and look-ups fast.
 QStringList BankIndexStatements();
 // Creates every table and index in an empty database.
 void CreateBankSchema(Database& db);
+// Creates the indexes a bank made by an earlier version lacks; changes nothing when all are there.
+void AddMissingBankIndexes(Database& db);
+
+// Clears the per-practice answer of every question, touching only the rows that hold one: the index of
+// those rows makes opening a practice independent of the size of the bank.
+QString PracticeAnswerReset();
 
 // The statement that creates one mock paper's table.
 QString PaperTableStatement(const QString& name);

@@ -4,6 +4,7 @@
 #include "store/Schema.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 QString ProgramFolder;
 QString CurrentChapterTitle;
@@ -18,7 +19,9 @@ QString TDM1::ProgramFolderOfExecutable() {
     return folder;
 }
 
-QString TDM1::DefaultBankPath() { return ProgramFolder + QStringLiteral("data/VELQUAR01.mdb"); }
+QString TDM1::DefaultBankPath() {
+    return ProgramFolder + QStringLiteral("data/VELQUAR01.mdb");
+}
 
 TDM1::TDM1(const QString& bankPath) {
     ProgramFolder = ProgramFolderOfExecutable();
@@ -36,19 +39,32 @@ TDM1::TDM1(const QString& bankPath) {
     Cn1Table_plan.setTableName(QStringLiteral("tab_plan"));
 
     try {
-        ADOCn1.open(m_bankPath, store::BankKey());
+        // Checked before the engine sees the file: a bank that cannot be written to is refused untouched.
+        const QFileInfo file(m_bankPath);
+        if (file.isFile() && (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable()))
+            throw store::DbError(QStringLiteral("the bank or its folder is read-only: ") + m_bankPath);
+        ADOCn1.open(m_bankPath, store::BankKey(), store::Database::OpenMode::Existing,
+                    store::BankTableNames());
+        if (ADOCn1.isReadOnly())
+            throw store::DbError(QStringLiteral("the bank can only be read: ") + m_bankPath);
+        ADOCn1.useRollbackJournal();
+        store::AddMissingBankIndexes(ADOCn1);
         DataModuleConnected = true;
-    } catch (const store::DbError&) {
+    } catch (const store::DbError& e) {
+        ADOCn1.close();
+        ConnectionError = e.message();
         DataModuleConnected = false;
     }
 }
 
-TDM1::~TDM1() { CloseConnection(); }
+TDM1::~TDM1() {
+    CloseConnection();
+}
 
 QList<store::DataSet*> TDM1::allDataSets() {
-    return {&Cn1Table_kmmc, &Cn1Table_tx,    &Cn1Table_rz,   &Cn1Table_cj, &Cn1Table_fgmc, &Cn1Table_plan,
-            &Cn1Query1,     &Cn1Query2,      &Cn1Query3,     &Cn1Query_tm, &Cn1Query_exam, &cn1query_nr,
-            &ADOQuery3,     &ADOQ_kmmc,      &ADOQ_kl,       &m_query,     &m_queryDetail, &Cn2Query1};
+    return {&Cn1Table_kmmc, &Cn1Table_tx, &Cn1Table_rz, &Cn1Table_cj, &Cn1Table_fgmc, &Cn1Table_plan,
+            &Cn1Query1,     &Cn1Query2,   &Cn1Query3,   &Cn1Query_tm, &Cn1Query_exam, &cn1query_nr,
+            &ADOQuery3,     &ADOQ_kmmc,   &ADOQ_kl,     &m_query,     &m_queryDetail, &Cn2Query1};
 }
 
 void TDM1::CloseConnection() {
@@ -65,6 +81,10 @@ void TDM1::CloseConnection() {
 void TDM1::AllowEmptyText(const QString& tableName) {
     for (const char* column : {"A2", "A14", "E2", "E2_1", "csbs"})
         ADOCn1.allowZeroLength(tableName, QLatin1String(column));
+}
+
+void TDM1::ResetPracticeAnswers() {
+    ADOCn1.execute(store::PracticeAnswerReset());
 }
 
 void TDM1::PointTypeTable(int kind) {

@@ -15,7 +15,9 @@ extern QString CurrentChapterTitle;
 class TDM1 {
 public:
     // Opens the bank at bankPath, or at ProgramFolder + "data/VELQUAR01.mdb" when it is empty. Never
-    // throws: DataModuleConnected tells whether the bank opened.
+    // throws: DataModuleConnected tells whether the bank opened, ConnectionError why it did not. A file
+    // that is not a bank, or one the program could not write to (a read-only file or folder), is refused
+    // untouched: every study window writes, and no file is made beside it.
     explicit TDM1(const QString& bankPath = QString());
     ~TDM1();
     TDM1(const TDM1&) = delete;
@@ -35,7 +37,11 @@ public:
     // Points Cn1Table_tx at the question-type table of a paper kind (0 reads as 1).
     void PointTypeTable(int kind);
 
-    // Study counters. Flags are 2 for yes and 1 for no.
+    // Clears the per-practice answer (E2_1) of every question, as a practice window does when it opens.
+    void ResetPracticeAnswers();
+
+    // Study counters. Flags are 2 for yes and 1 for no. Counters are raised in the bank itself (never
+    // from a value read earlier), and the shared cursors are brought up to date afterwards.
     // Today's log row: one more answer, counting the question once per day and its latest result.
     void RecordDailyProgress(int notYetAnsweredToday, int wrongNow, int wrongBefore);
     // The chapter rows on the path from the question's chapter up to its subject.
@@ -43,7 +49,8 @@ public:
     // The exam points of the question and their catalogue rows; lists are "('a','b')" texts.
     void RecordExamPointAttempt(const QString& points, const QString& sections, const QString& tops,
                                 int firstAnswerEver, int wrongNow);
-    // Adds a practice's clock ("h:mm:ss") to today's log and refreshes the percentage texts.
+    // Adds a practice's clock ("h:mm:ss") to today's log and refreshes the percentage texts, all in one
+    // transaction.
     void RecordStudyTime(const QString& elapsed);
     // Full mark of a paper of the kind the type cursor points at.
     int PaperFullScore();
@@ -51,6 +58,7 @@ public:
     void DeletePaper(const QString& name);
 
     bool DataModuleConnected = false;
+    QString ConnectionError;
 
     store::Database ADOCn1; // the question bank
     store::Database ADOCn2; // an upgrade file, while an upgrade runs

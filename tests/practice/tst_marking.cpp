@@ -170,6 +170,79 @@ private slots:
                  QStringLiteral("100.00"));
     }
 
+    void aQuestionVoidedBeforeItsFirstAnswerCountsItAsTheFirst() {
+        // Voiding writes "zero" over the last answer of a question never answered.
+        const auto voidQuestion = [this] {
+            m_dm->ADOCn1.execute(QStringLiteral("update tab_answ set E2='zero', F1=1 where A1='Q0001'"));
+        };
+        voidQuestion();
+        QCOMPARE(SaveAnswerToRow(*m_dm, question(QStringLiteral("Q0001")), QStringLiteral("C")),
+                 SaveOutcome::Marked);
+        QCOMPARE(row(QStringLiteral("select E3,E4 from tab_answ where A1='Q0001'")), QVariantList({1, -3}));
+        QCOMPARE(row(QStringLiteral("select C4,D1,D2 from tab_kmmc where C1='0501'")),
+                 QVariantList({1, 1, 1}));
+        QCOMPARE(row(QStringLiteral("select q1,q2,q4 from tab_rule where ftid='050101-001'")),
+                 QVariantList({1, 1, 1}));
+        QCOMPARE(row(QStringLiteral("select q1 from tab_fgmc where id='05'")), QVariantList({1}));
+
+        init();
+        voidQuestion();
+        SaveAnswerToRow(*m_dm, question(QStringLiteral("Q0001")), QStringLiteral("B"));
+        QCOMPARE(row(QStringLiteral("select E3,E4 from tab_answ where A1='Q0001'")), QVariantList({1, 0}));
+        QCOMPARE(row(QStringLiteral("select C4,D1,D2 from tab_kmmc where C1='0'")), QVariantList({1, 1, 0}));
+        // Voided after it was answered, a question's next answer is not a first one again.
+        voidQuestion();
+        newPractice();
+        SaveAnswerToRow(*m_dm, question(QStringLiteral("Q0001")), QStringLiteral("C"));
+        QCOMPARE(row(QStringLiteral("select E3,E4 from tab_answ where A1='Q0001'")), QVariantList({2, -1}));
+        QCOMPARE(row(QStringLiteral("select C4,D1,D2 from tab_kmmc where C1='0'")), QVariantList({1, 2, 1}));
+        QCOMPARE(row(QStringLiteral("select q1,q2 from tab_rule where ftid='050101-002'")),
+                 QVariantList({1, 2}));
+    }
+
+    void twoWritersNeverLoseAnAnswer() {
+        // Another copy of the program on the same bank, its cursors read before this one answers.
+        TDM1 other(m_dm->BankPath());
+        QVERIFY(other.DataModuleConnected);
+        other.Cn1Table_kmmc.open();
+        other.Cn1Table_rz.open();
+        store::DataSet& theirs = other.Cn1Query_tm;
+        theirs.setCommandText(QStringLiteral("select * from tab_answ where A1='Q0001'"));
+        theirs.open();
+
+        SaveAnswerToRow(*m_dm, question(QStringLiteral("Q0001")), QStringLiteral("C"));     // wrong
+        QCOMPARE(SaveAnswerToRow(other, theirs, QStringLiteral("B")), SaveOutcome::Marked); // right
+        QCOMPARE(row(QStringLiteral("select E3,E4 from tab_answ where A1='Q0001'")), QVariantList({2, -2}));
+        QCOMPARE(row(QStringLiteral("select A2,A3,B1,B2 from tab_rz")), QVariantList({2, 1, 1, 0}));
+        QCOMPARE(row(QStringLiteral("select C4,D1,D2 from tab_kmmc where C1='0'")), QVariantList({1, 2, 1}));
+        QCOMPARE(row(QStringLiteral("select q1,q2,q4 from tab_rule where ftid='050101-001'")),
+                 QVariantList({1, 2, 1}));
+        // Each program's cursors show the counters as the bank holds them.
+        QVERIFY(other.Cn1Table_kmmc.locate(QStringLiteral("C1"), QStringLiteral("0")));
+        QCOMPARE(other.Cn1Table_kmmc.asInteger(QStringLiteral("D1")), 2);
+        QCOMPARE(theirs.asInteger(QStringLiteral("E3")), 2);
+    }
+
+    void aLockedBankLosesNoAnswer() {
+        TDM1 other(m_dm->BankPath());
+        store::DataSet& set = question(QStringLiteral("Q0003"));
+        m_dm->ADOCn1.setBusyTimeout(50);
+        other.ADOCn1.beginTransaction();
+        other.ADOCn1.execute(QStringLiteral("update tab_plan set PlanAmount=11"));
+        try {
+            SaveAnswerToRow(*m_dm, set, QStringLiteral("A"));
+            QFAIL("an answer was marked on a locked bank");
+        } catch (const store::DbError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("locked")), qPrintable(e.message()));
+        }
+        QCOMPARE(set.state(), store::DataSet::State::Browse);
+        QCOMPARE(set.asString(QStringLiteral("E2_1")), QString());
+        other.ADOCn1.commit();
+        QCOMPARE(SaveAnswerToRow(*m_dm, set, QStringLiteral("A")), SaveOutcome::Marked);
+        QCOMPARE(row(QStringLiteral("select E3,E2 from tab_answ where A1='Q0003'")), QVariantList({1, "A"}));
+        QCOMPARE(row(QStringLiteral("select A2,B1 from tab_rz")), QVariantList({1, 1}));
+    }
+
     void aFailureMidwayLeavesTheBankAsBefore() {
         SaveAnswerToRow(*m_dm, question(QStringLiteral("Q0002")), QStringLiteral("A"));
         newPractice();

@@ -17,7 +17,8 @@ class TestDataModule : public QObject {
 
 private slots:
     void initTestCase() {
-        m_bank = testsupport::buildBank(m_dir.path(), testsupport::baseContent() + testsupport::smallSyllabus());
+        m_bank =
+            testsupport::buildBank(m_dir.path(), testsupport::baseContent() + testsupport::smallSyllabus());
     }
 
     void opensTheBankAndSetsTheProgramFolder() {
@@ -87,6 +88,36 @@ private slots:
         dm.AllowEmptyText(QStringLiteral("tab_exam1"));
         dm.ADOCn1.execute(QStringLiteral("insert into tab_exam1 (A1,E2_1) values ('a','')"));
         QCOMPARE(dm.ADOCn1.scalar(QStringLiteral("select count(*) from tab_exam1 where E2_1=''")).toInt(), 1);
+    }
+
+    void openingAPracticeClearsOnlyTheAnswersThereAre() {
+        QTemporaryDir dir;
+        const QString bank =
+            testsupport::buildBank(dir.path(), testsupport::baseContent() + testsupport::smallSyllabus());
+        {
+            // A bank made before the index of answered rows existed gets it when the program opens it.
+            store::Database db;
+            db.open(bank, store::BankKey());
+            db.execute(QStringLiteral("drop index ix_answ_e2_1"));
+        }
+        TDM1 dm(bank);
+        QVERIFY(dm.DataModuleConnected);
+        QCOMPARE(
+            dm.ADOCn1.scalar(QStringLiteral("select count(*) from sqlite_master where name='ix_answ_e2_1'"))
+                .toInt(),
+            1);
+        dm.ADOCn1.execute(QStringLiteral("update tab_answ set E2_1=NULL where A1='Q0001'"));
+        dm.ADOCn1.execute(QStringLiteral("update tab_answ set E2_1='B' where A1='Q0002'"));
+        dm.ADOCn1.execute(
+            QStringLiteral("update tab_answ set E2_1='' where A1 in ('Q0003','Q0004','Q0005')"));
+        dm.ResetPracticeAnswers();
+        QCOMPARE(dm.ADOCn1.scalar(QStringLiteral("select count(*) from tab_answ where E2_1=''")).toInt(), 5);
+        // The rows are found through the index of rows holding an answer, not by reading every question.
+        const auto plan =
+            dm.ADOCn1.query(QStringLiteral("explain query plan ") + store::PracticeAnswerReset());
+        QVERIFY2(plan.rows.first().last().toString().contains(QStringLiteral("ix_answ_e2_1")),
+                 qPrintable(plan.rows.first().last().toString()));
+        QCOMPARE(dm.ADOCn1.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
     }
 
     void durationTexts() {
