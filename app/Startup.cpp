@@ -4,6 +4,7 @@
 #include "platform/MenuPlayer.h"
 #include "platform/SingleInstance.h"
 #include "practice/Ukmmc.h"
+#include "reference/Laws.h"
 #include "records/Uplan.h"
 #include "records/Urz.h"
 #include "records/uchart.h"
@@ -35,6 +36,8 @@ namespace {
 void RegisterWindows(TFrmStart& start) {
     start.SetWindowOpener(QStringLiteral("lx"),
                           [&start] { OpenWindow([&start] { return new TFrmkmmc(&start); }); });
+    start.SetWindowOpener(QStringLiteral("ksdg"),
+                          [&start] { OpenWindow([&start] { return new TfrmLawsFaGui(&start); }); });
     start.SetWindowOpener(QStringLiteral("rz"), [&start] { OpenWindow([&start] { return new TFrmRz(&start); }); });
     start.SetWindowOpener(QStringLiteral("tj"),
                           [&start] { OpenWindow([&start] { return new Tfrmchart(&start); }); });

@@ -216,6 +216,9 @@ QString PracticeWindow::StatusLine(int i) const {
 QString PracticeWindow::HintBoard() const {
     return m_hintBoard->text();
 }
+void PracticeWindow::SetHintBoard(const QString& text) {
+    m_hintBoard->setText(text);
+}
 QString PracticeWindow::ClockText() const {
     return m_clock->text();
 }

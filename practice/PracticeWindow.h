@@ -59,6 +59,8 @@ public:
     QString GroupText() const;
     QString StatusLine(int i) const;
     QString HintBoard() const;
+    // The opener's heading for a window whose options leave the hint board to it.
+    void SetHintBoard(const QString& text);
     QString ClockText() const;
     int Gauge() const;
     QuestionButton* Button(int i) const { return m_buttons.value(i); } // 0..19

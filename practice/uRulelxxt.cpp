@@ -1,0 +1,18 @@
+#include "practice/uRulelxxt.h"
+
+PracticeOptions ExamPointPracticeOptions() {
+    PracticeOptions o;
+    o.voidCaption = QStringLiteral("本题作废");
+    o.emptyAnswerText = QStringLiteral("题还没做呢！");
+    o.canEditQuestion = false;
+    o.showsEditedLine = false;
+    o.setsHintBoard = false;
+    o.labelsSubjectivePage = false;
+    return o;
+}
+
+TFrmRuleLxxt::TFrmRuleLxxt(QWidget* parent) : PracticeWindow(ExamPointPracticeOptions(), parent) {
+    setObjectName(QStringLiteral("FrmRuleLxxt"));
+    // Opened with an empty caption; the hint board names the exam point instead.
+    setWindowTitle(QString());
+}
