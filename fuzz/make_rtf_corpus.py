@@ -85,6 +85,21 @@ files['nested_table.rtf'] = (head + "\\pard\\intbl\\itap1 outer\\cell\\pard\\int
     "{\\*\\nesttableprops\\trowd\\cellx1000\\nestrow}{\\nonesttables\\par}\\cell\\trowd\\cellx1000\\cellx2000\\row\\pard after\\par}")
 files['mac_codepage.rtf'] = ("{\\rtf1\\mac\\deff0{\\fonttbl{\\f0\\fswiss Helvetica;}{\\f1\\fnil\\fcharset128 MS Mincho;}"
     "{\\f2\\fnil\\fcharset136 MingLiU;}}\\f0 caf\\'8e {\\f1 \\'82\\'a0} {\\f2 \\'a4\\'a4}\\par}")
+# Text pasted from an office suite: associated properties of Chinese text, raised and lowered digits,
+# tab stops, footnotes, cells ending in a paragraph mark; a converter's optional footnotes; half pairs.
+files['office_paste.rtf'] = (head + "\\pard\\tx720\\tqr\\tx4320\\tqc\\tldot\\tx2000\\tqdec\\tx3000 "
+    "{\\rtlch\\af1\\afs24\\ab\\ltrch\\loch\\f1\\hich\\af1\\dbch\\af0\\ab\\afs32\\ai " + gbk_escape('单选题')
+    + " A}{\\b\\fs20\\dbch\\ab0\\afs28 " + gbk_escape('税率') + " x}\\tab H{\\dn4 2}O x{\\up6 2}{\\up0 n}"
+    "{\\cs15\\super\\chftn}{\\footnote\\pard\\plain{\\cs15\\super\\chftn} " + gbk_escape('脚注内容')
+    + "{\\footnote nested}\\par " + gbk_escape('第二段') + "}\\par\r\n"
+    "\\trowd\\cellx2000\\cellx4000\\pard\\intbl\\qc " + gbk_escape('项目') + "\\par\\cell "
+    + gbk_escape('金额') + "{\\footnote\\pard " + gbk_escape('单元格中的脚注') + "}\\par\\par\\cell\\row\r\n"
+    "\\pard\\plain " + gbk_escape('完') + "\\par}")
+files['converter_footnotes.rtf'] = ("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times;}}\\pard\\plain a"
+    "{\\super\\chftn}{\\*\\footnote\\chftn\\~\\plain\\pard x\\par y}b{\\super\\chftn}"
+    "{\\*\\footnote\\chftn\\~\\plain\\pard\\intbl z\\cell\\row}\\par{\\footnote open")
+files['half_surrogates.rtf'] = (head + "\\pard \\u-10179?x\\u-8704?\\u-10179?\\u-10179?\\u-8704?"
+    "{\\b\\u-10179?}\\u-8704?{\\fonttbl{\\f9\\fnil A\\u-10179?;}}\\f9 y\\u-10179?\\par}")
 for name, text in files.items():
     open(name, 'wb').write(text.encode('latin1'))
 pngbytes = png(3, 3, (10, 200, 10))

@@ -191,12 +191,22 @@ void sanitizeText(QString& text, QChar lineBreak) {
     const auto special = [](char16_t c) {
         return c < 0x20 || c == QChar::ParagraphSeparator || c == 0xFDD0 || c == 0xFDD1;
     };
-    if (std::none_of(text.cbegin(), text.cend(), [&](QChar c) { return special(c.unicode()) && c != u'\t'; }))
+    if (std::none_of(text.cbegin(), text.cend(),
+                     [&](QChar c) { return (special(c.unicode()) && c != u'\t') || c.isSurrogate(); }))
         return;
     QString clean;
     clean.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            clean += text[i];
+            clean += text[++i];
+            continue;
+        }
+        if (QChar::isSurrogate(c)) {
+            clean += QChar::ReplacementCharacter; // half a pair (from \uN) is no character
+            continue;
+        }
         if (c == '\r' && i + 1 < text.size() && text[i + 1] == u'\n')
             continue; // CR LF is one break
         if (c == '\n' || c == '\r' || c == QChar::ParagraphSeparator) {

@@ -32,7 +32,7 @@ QString decodePlainBlob(QByteArrayView data);
 // Makes decoded text safe to insert: QTextCursor turns line feeds, paragraph separators and
 // frame marks inside inserted text into structure, which text from \u or a broken byte pair
 // must not do. Line breaks become lineBreak (or are dropped when it is null); other control
-// characters except tab are dropped.
+// characters except tab are dropped, and half a surrogate pair becomes U+FFFD.
 void sanitizeText(QString& text, QChar lineBreak);
 
 } // namespace richtext::detail

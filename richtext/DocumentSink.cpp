@@ -188,6 +188,18 @@ void DocumentSink::paragraphFormat(const ParaState& para, bool pageBreakBefore) 
         f.setLineHeight(pixels(para.lineSpacing), QTextBlockFormat::MinimumHeight);
     if (pageBreakBefore)
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    if (!para.tabs.isEmpty()) {
+        QList<QTextOption::Tab> tabs;
+        for (const TabStop& t : para.tabs) {
+            const QTextOption::TabType type = t.kind == TabStop::Right     ? QTextOption::RightTab
+                                              : t.kind == TabStop::Center  ? QTextOption::CenterTab
+                                              : t.kind == TabStop::Decimal ? QTextOption::DelimiterTab
+                                                                           : QTextOption::LeftTab;
+            tabs.append(QTextOption::Tab(pixels(t.position), type,
+                                         t.kind == TabStop::Decimal ? QChar(u'.') : QChar()));
+        }
+        f.setTabPositions(tabs);
+    }
     m_cursor.setBlockFormat(f);
 }
 

@@ -19,7 +19,10 @@ const std::unordered_map<std::string_view, KeywordInfo>& keywords() {
             {"sub", {KwSub}}, {"super", {KwSuper}}, {"nosupersub", {KwNoSuperSub}}, {"fs", {KwFs}},
             {"cf", {KwCf}}, {"cb", {KwCb}}, {"chcbpat", {KwCb}}, {"highlight", {KwHighlight}},
             {"plain", {KwPlain}}, {"v", {KwV}}, {"loch", {KwLoch}}, {"hich", {KwHich}}, {"dbch", {KwDbch}},
-            {"af", {KwAf}}, {"par", {KwPar}}, {"pard", {KwPard}}, {"line", {KwLine}}, {"tab", {KwTab}},
+            {"af", {KwAf}}, {"rtlch", {KwRtlch}}, {"ltrch", {KwLtrch}}, {"dn", {KwDn}}, {"up", {KwUp}},
+            {"ab", {KwAb}}, {"ai", {KwAi}}, {"afs", {KwAfs}}, {"tx", {KwTx}}, {"tqr", {KwTqr}},
+            {"tqc", {KwTqc}}, {"tqdec", {KwTqDec}}, {"tb", {KwTb}}, {"footnote", {KwFootnote}},
+            {"chftn", {KwChFtn}}, {"par", {KwPar}}, {"pard", {KwPard}}, {"line", {KwLine}}, {"tab", {KwTab}},
             {"ql", {KwQl}}, {"qc", {KwQc}}, {"qr", {KwQr}}, {"qj", {KwQj}}, {"qd", {KwQj}}, {"li", {KwLi}},
             {"lin", {KwLi}}, {"ri", {KwRi}}, {"rin", {KwRi}}, {"fi", {KwFi}}, {"sb", {KwSb}}, {"sa", {KwSa}},
             {"sl", {KwSl}}, {"slmult", {KwSlMult}}, {"page", {KwPage}}, {"sect", {KwSect}},
@@ -45,7 +48,7 @@ const std::unordered_map<std::string_view, KeywordInfo>& keywords() {
         // Destinations whose text is not part of the document even without \*.
         for (const char* dest : {
                  "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl",
-                 "footerr", "footerf", "footnote", "annotation", "atnid", "atnauthor", "atndate", "atrfstart",
+                 "footerr", "footerf", "annotation", "atnid", "atnauthor", "atndate", "atrfstart",
                  "atrfend", "fldinst", "nonshppict", "xe", "tc", "txe", "rxe", "bkmkstart", "bkmkend",
                  "filetbl", "revtbl", "listtable", "listoverridetable", "rsidtbl", "generator", "author",
                  "title", "subject", "operator", "keywords", "comment", "doccomm", "company", "category",

@@ -17,10 +17,14 @@ enum Keyword : unsigned char {
     KwF, KwFCharset, KwCpg, KwRed, KwGreen, KwBlue,
     // character formats
     KwB, KwI, KwUl, KwUlNone, KwStrike, KwSub, KwSuper, KwNoSuperSub, KwFs, KwCf, KwCb, KwHighlight,
-    KwPlain, KwV, KwLoch, KwHich, KwDbch, KwAf,
+    KwPlain, KwV, KwLoch, KwHich, KwDbch, KwAf, KwRtlch, KwLtrch, KwDn, KwUp,
+    // associated properties of the text class \loch, \hich, \dbch or \rtlch last named
+    KwAb, KwAi, KwAfs,
     // paragraphs
     KwPar, KwPard, KwLine, KwTab, KwQl, KwQc, KwQr, KwQj, KwLi, KwRi, KwFi, KwSb, KwSa, KwSl, KwSlMult,
-    KwPage, KwSect,
+    KwPage, KwSect, KwTx, KwTqr, KwTqc, KwTqDec, KwTb,
+    // footnotes and their automatic number
+    KwFootnote, KwChFtn,
     // tables
     KwIntbl, KwItap, KwTrowd, KwCellx, KwCell, KwRow, KwNestCell, KwNestRow,
     // unicode

@@ -15,7 +15,6 @@ int clampTwips(int value) {
     return qBound(-Limits::kMaxTwips, value, Limits::kMaxTwips);
 }
 
-
 } // namespace
 
 bool looksLikeRtf(QByteArrayView data) {
@@ -28,9 +27,9 @@ bool looksLikeRtf(QByteArrayView data) {
 }
 
 RtfReader::RtfReader(QByteArrayView data, RtfSink& sink)
-    : m_tokens(data.first(qMin(data.size(), Limits::kMaxInputBytes))), m_sink(sink) {
+    : m_tokens(data.first(qMin(data.size(), Limits::kMaxInputBytes))), m_mainSink(sink), m_sink(&sink) {
     m_tables.colors.append(QColor());
-    m_sink.start(m_tables);
+    m_sink->start(m_tables);
 }
 
 void RtfReader::read() {
@@ -52,7 +51,9 @@ void RtfReader::read() {
         m_starPending = false;
         switch (token.kind) {
         case RtfToken::Word:
-            if (star && m_cur.dest != Dest::Skip && lookUpKeyword(token.word).keyword != KwShpPict) {
+            // Converters write footnotes as an optional destination ({\*\footnote ...}).
+            if (star && m_cur.dest != Dest::Skip && lookUpKeyword(token.word).keyword != KwShpPict &&
+                lookUpKeyword(token.word).keyword != KwFootnote) {
                 m_cur.dest = Dest::Skip; // an optional destination we do not know
                 break;
             }
@@ -110,6 +111,8 @@ void RtfReader::closeGroup() {
         commitFont();
     if (closing == Dest::Picture && static_cast<int>(m_groups.size()) == m_pictureDepth)
         finishPicture();
+    if (static_cast<int>(m_groups.size()) == m_footnoteDepth)
+        endFootnote();
     if (m_groups.size() == 1) {
         finish(); // the document group ends; anything after it is not part of the document
         return;
@@ -411,7 +414,7 @@ void RtfReader::finishPicture() {
     if (!m_cur.chars.hidden && m_groups.back().dest == Dest::Normal) {
         ensureContent();
         flushRun();
-        m_sink.picture(m_picture, m_cur.chars);
+        m_sink->picture(m_picture, m_cur.chars);
     }
     m_picture = Picture{};
 }
@@ -490,6 +493,12 @@ void RtfReader::normalWord(const KeywordInfo& info, const RtfToken& token) {
     case KwSuper:
         ch.vertical = CharState::Super;
         break;
+    case KwDn: // lowered or raised by N half points; shown as sub- and superscript
+        ch.vertical = token.hasParam && param == 0 ? CharState::Baseline : CharState::Sub;
+        break;
+    case KwUp:
+        ch.vertical = token.hasParam && param == 0 ? CharState::Baseline : CharState::Super;
+        break;
     case KwNoSuperSub:
         ch.vertical = CharState::Baseline;
         break;
@@ -505,19 +514,37 @@ void RtfReader::normalWord(const KeywordInfo& info, const RtfToken& token) {
         break;
     case KwPlain:
         ch = CharState{};
-        m_cur.dbchMode = false;
+        m_cur.textClass = TextClass::Latin;
         m_cur.dbchFont = -1;
+        m_cur.dbchBold = m_cur.dbchItalic = -1;
+        m_cur.dbchHalfPoints = 0;
         break;
     case KwLoch:
     case KwHich:
-        m_cur.dbchMode = false;
+    case KwLtrch:
+        m_cur.textClass = TextClass::Latin;
         break;
     case KwDbch:
-        m_cur.dbchMode = true;
+        m_cur.textClass = TextClass::DoubleByte;
+        break;
+    case KwRtlch:
+        m_cur.textClass = TextClass::Complex; // right-to-left scripts: not ours to show
         break;
     case KwAf:
-        if (m_cur.dbchMode && token.hasParam)
+        if (m_cur.textClass == TextClass::DoubleByte && token.hasParam)
             m_cur.dbchFont = param;
+        break;
+    case KwAb:
+        if (m_cur.textClass == TextClass::DoubleByte)
+            m_cur.dbchBold = on ? 1 : 0;
+        break;
+    case KwAi:
+        if (m_cur.textClass == TextClass::DoubleByte)
+            m_cur.dbchItalic = on ? 1 : 0;
+        break;
+    case KwAfs:
+        if (m_cur.textClass == TextClass::DoubleByte)
+            m_cur.dbchHalfPoints = token.hasParam ? qBound(0, param, 3276) : 24;
         break;
     case KwV:
         ch.hidden = on;
@@ -531,8 +558,33 @@ void RtfReader::normalWord(const KeywordInfo& info, const RtfToken& token) {
     case KwSect:
         endParagraph(false);
         break;
+    case KwTqr:
+        m_tabKind = TabStop::Right;
+        break;
+    case KwTqc:
+        m_tabKind = TabStop::Center;
+        break;
+    case KwTqDec:
+        m_tabKind = TabStop::Decimal;
+        break;
+    case KwTx:
+        if (para.tabs.size() < Limits::kMaxTabStops && token.hasParam)
+            para.tabs.append(TabStop{qBound(0, param, Limits::kMaxTwips), m_tabKind});
+        m_tabKind = TabStop::Left;
+        break;
+    case KwTb: // a bar, not a stop
+        m_tabKind = TabStop::Left;
+        break;
+    case KwFootnote:
+        beginFootnote();
+        break;
+    case KwChFtn: // the number of the footnote it marks, or, inside a footnote, its own
+        addText(
+            QString::number(m_footnoteDepth >= 0 ? int(m_footnotes.size()) : int(m_footnotes.size()) + 1));
+        break;
     case KwPard:
         para = ParaState{};
+        m_tabKind = TabStop::Left;
         break;
     case KwLine:
         addChar(QChar::LineSeparator);
@@ -627,10 +679,31 @@ int RtfReader::currentCodePage() {
     return m_cpValue;
 }
 
+namespace {
+// Characters that word processors set in the double-byte (East Asian) font and properties.
+bool isDoubleByteChar(char16_t c) {
+    return (c >= 0x2E80 && c <= 0xDFFF) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+           (c >= 0xFF00 && c <= 0xFFEF);
+}
+} // namespace
+
+CharState RtfReader::formatFor(bool doubleByte) const {
+    CharState f = m_cur.chars;
+    if (!doubleByte)
+        return f;
+    if (m_cur.dbchBold >= 0)
+        f.bold = m_cur.dbchBold > 0;
+    if (m_cur.dbchItalic >= 0)
+        f.italic = m_cur.dbchItalic > 0;
+    if (m_cur.dbchHalfPoints > 0)
+        f.halfPoints = m_cur.dbchHalfPoints;
+    return f;
+}
+
 void RtfReader::addByte(unsigned char b) {
     if (m_cur.chars.hidden)
         return;
-    if (m_expectTrail && !m_bytes.isEmpty() && m_runState == m_cur.chars) {
+    if (m_expectTrail && !m_bytes.isEmpty() && m_runState == formatFor(true)) {
         m_bytes.append(static_cast<char>(b));
         m_expectTrail = false;
         return;
@@ -641,7 +714,6 @@ void RtfReader::addByte(unsigned char b) {
             addChar(b);
         return;
     }
-    ensureContent();
     const int cp = currentCodePage();
     int dbcs = 0;
     if (m_cur.dbchFont >= 0 && !isLeadByte(cp, 0x81)) {
@@ -649,21 +721,28 @@ void RtfReader::addByte(unsigned char b) {
         if (!isLeadByte(dbcs, 0x81))
             dbcs = 0;
     }
+    const bool lead = isLeadByte(dbcs ? dbcs : cp, b);
+    ensureContent(formatFor(lead));
     if (!m_bytes.isEmpty() && (cp != m_bytesCodePage || dbcs != m_bytesDbcsCodePage))
         decodePending();
     m_bytesCodePage = cp;
     m_bytesDbcsCodePage = dbcs;
     m_bytes.append(static_cast<char>(b));
-    m_expectTrail = isLeadByte(dbcs ? dbcs : cp, b);
+    m_expectTrail = lead;
 }
 
 void RtfReader::addChar(char16_t c) {
     if (m_cur.chars.hidden)
         return;
-    ensureContent();
+    ensureContent(formatFor(isDoubleByteChar(c)));
     if (!m_bytes.isEmpty())
         decodePending();
     m_runText.append(QChar(c));
+}
+
+void RtfReader::addText(const QString& text) {
+    for (const QChar c : text)
+        addChar(c.unicode());
 }
 
 void RtfReader::addUnicode(int value) {
@@ -690,21 +769,21 @@ void RtfReader::flushRun() {
     if (!m_runText.isEmpty()) {
         sanitizeText(m_runText, QChar::LineSeparator);
         if (!m_runText.isEmpty())
-            m_sink.text(m_runText, m_runState);
+            m_sink->text(m_runText, m_runState);
         m_runText.clear();
     }
 }
 
 // Settles the structure before content: leaves or enters a table, moves to the cell the reader is
 // in, and opens the paragraph that a \par announced. Then makes sure the run has the current format.
-void RtfReader::ensureContent(bool forTable) {
+void RtfReader::ensureContent(const CharState& format, bool forTable) {
     // Past the bounds no new table starts: the cells' text joins the paragraphs around them.
     const bool wantTable =
         (m_cur.para.inTable || forTable) &&
         (m_inTable || (m_tableCount < Limits::kMaxTables && m_paragraphs < Limits::kMaxParagraphs));
     if (m_inTable && !wantTable) {
         flushRun();
-        m_sink.endTable();
+        m_sink->endTable();
         m_inTable = false;
         m_pending = false;
         m_blockPageBreak = m_pageBreakNext = false;
@@ -712,7 +791,7 @@ void RtfReader::ensureContent(bool forTable) {
     if (wantTable) {
         if (!m_inTable) {
             flushRun();
-            m_sink.beginTable(m_cellEdges);
+            m_sink->beginTable(m_cellEdges);
             ++m_tableCount;
             m_inTable = true;
             m_pending = false;
@@ -720,7 +799,7 @@ void RtfReader::ensureContent(bool forTable) {
             m_row = m_col = m_sinkRow = m_sinkCol = 0;
         } else if (m_row != m_sinkRow || m_col != m_sinkCol) {
             flushRun();
-            m_sink.goToCell(m_row, m_col);
+            m_sink->goToCell(m_row, m_col);
             m_sinkRow = m_row;
             m_sinkCol = m_col;
             m_pending = false;
@@ -729,15 +808,15 @@ void RtfReader::ensureContent(bool forTable) {
     }
     if (m_pending) {
         flushRun();
-        m_sink.newParagraph();
+        m_sink->newParagraph();
         ++m_paragraphs;
         m_pending = false;
         m_blockPageBreak = m_pageBreakNext;
         m_pageBreakNext = false;
     }
-    if (!(m_runState == m_cur.chars)) {
+    if (!(m_runState == format)) {
         flushRun();
-        m_runState = m_cur.chars;
+        m_runState = format;
     }
 }
 
@@ -748,15 +827,22 @@ void RtfReader::endParagraph(bool pageBreak) {
     }
     ensureContent();
     flushRun();
-    m_sink.paragraphFormat(m_cur.para, m_blockPageBreak);
+    m_sink->paragraphFormat(m_cur.para, m_blockPageBreak);
     m_pending = true;
     m_pageBreakNext = pageBreak;
 }
 
 void RtfReader::endCell() {
-    ensureContent(true);
-    flushRun();
-    m_sink.paragraphFormat(m_cur.para, false);
+    if (m_pending && m_inTable && m_row == m_sinkRow && m_col == m_sinkCol) {
+        // "text\par\cell": the mark ended the cell's last paragraph, which already has its format;
+        // it does not open an empty one.
+        m_pending = false;
+        m_pageBreakNext = false;
+    } else {
+        ensureContent(true);
+        flushRun();
+        m_sink->paragraphFormat(m_cur.para, false);
+    }
     ++m_paragraphs;
     if (m_col + 1 < Limits::kMaxColumns && m_paragraphs < Limits::kMaxParagraphs)
         ++m_col;
@@ -772,20 +858,73 @@ void RtfReader::endRow() {
     m_pending = false;
 }
 
+// Ends what is open in the current sink: the table, or the last paragraph with its format.
+void RtfReader::endStructure() {
+    flushRun();
+    if (m_inTable) {
+        m_sink->endTable();
+        m_inTable = false;
+    } else if (!m_pending) {
+        m_sink->paragraphFormat(m_cur.para, m_blockPageBreak);
+    }
+}
+
+// A footnote is read into a recorder of its own, from a fresh paragraph, while the text around it
+// waits; it shows after the document's text. Footnotes inside footnotes are not kept.
+void RtfReader::beginFootnote() {
+    if (m_footnoteDepth >= 0 || static_cast<int>(m_footnotes.size()) >= Limits::kMaxFootnotes) {
+        m_cur.dest = Dest::Skip;
+        return;
+    }
+    flushRun();
+    m_aroundFootnote = {m_pending, m_pageBreakNext, m_blockPageBreak, m_inTable,  m_row,
+                        m_col,     m_sinkRow,       m_sinkCol,        m_cellEdges};
+    m_runStateAroundFootnote = m_runState;
+    m_pending = m_pageBreakNext = m_blockPageBreak = m_inTable = false;
+    m_row = m_col = m_sinkRow = m_sinkCol = 0;
+    m_cellEdges.clear();
+    m_cur.chars = CharState{};
+    m_cur.para = ParaState{};
+    m_footnotes.emplace_back();
+    m_sink = &m_footnotes.back();
+    m_footnoteDepth = static_cast<int>(m_groups.size());
+}
+
+void RtfReader::endFootnote() {
+    endStructure();
+    const Structure& s = m_aroundFootnote;
+    m_pending = s.pending;
+    m_pageBreakNext = s.pageBreakNext;
+    m_blockPageBreak = s.blockPageBreak;
+    m_inTable = s.inTable;
+    m_row = s.row;
+    m_col = s.col;
+    m_sinkRow = s.sinkRow;
+    m_sinkCol = s.sinkCol;
+    m_cellEdges = s.cellEdges;
+    m_runState = m_runStateAroundFootnote;
+    m_sink = &m_mainSink;
+    m_footnoteDepth = -1;
+}
+
 void RtfReader::finish() {
     if (m_finished)
         return;
     m_finished = true;
     if (m_cur.dest == Dest::Picture)
         m_picture = Picture{}; // cut off inside a picture: the half picture is dropped
-    flushRun();
-    if (m_inTable) {
-        m_sink.endTable();
-        m_inTable = false;
-    } else if (!m_pending) {
-        m_sink.paragraphFormat(m_cur.para, m_blockPageBreak);
+    if (m_footnoteDepth >= 0)
+        endFootnote(); // cut off inside a footnote: what was read of it is kept
+    // After a table the paragraph that follows it is still empty: the first footnote takes it.
+    bool paragraphOpen = m_inTable;
+    endStructure();
+    for (const RecordingSink& note : m_footnotes) {
+        if (!paragraphOpen)
+            m_sink->newParagraph();
+        paragraphOpen = false;
+        note.replay(*m_sink);
     }
-    m_sink.finish();
+    m_sink->finish();
 }
 
 } // namespace richtext::detail

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "richtext/CodePage.h"
+#include "richtext/RecordingSink.h"
 #include "richtext/RtfKeywords.h"
 #include "richtext/RtfSink.h"
 #include "richtext/RtfTokenizer.h"
@@ -27,6 +28,8 @@ struct Limits {
     static constexpr qint64 kMaxDocumentPixels = 40'000'000; // all pictures of a document
     static constexpr int kMaxPictureSide = 4000;             // shown size in pixels
     static constexpr int kMaxTwips = 31680;                  // 22 inches, the largest page Word knows
+    static constexpr int kMaxTabStops = 64;
+    static constexpr int kMaxFootnotes = 1000;
 };
 
 // True when data starts like an RTF document ("{\rtf", after an optional BOM and white space).
@@ -41,14 +44,30 @@ public:
 
 private:
     enum class Dest : unsigned char { Normal, Skip, FontTable, ColorTable, Picture };
+    // The class of text that associated properties (\af, \ab, \ai, \afs) describe: the one \loch,
+    // \hich, \dbch or \rtlch named last.
+    enum class TextClass : unsigned char { Latin, DoubleByte, Complex };
     struct Group {
         CharState chars;
         ParaState para;
         Dest dest = Dest::Normal;
         unsigned char skipCount = 1; // \uc
-        // Word names the font of double-byte text apart (\dbch\afN) while \f stays a Latin font.
-        bool dbchMode = false;
+        TextClass textClass = TextClass::Latin;
+        // Double-byte text may have a font, weight, slant and size of its own (\dbch\af13\ab\afs28)
+        // while \f, \b, \i and \fs describe the Latin text around it. -1 / 0: not given.
         int dbchFont = -1;
+        signed char dbchBold = -1;
+        signed char dbchItalic = -1;
+        int dbchHalfPoints = 0;
+    };
+    // What a footnote interrupts and gives back when it ends.
+    struct Structure {
+        bool pending = false;
+        bool pageBreakNext = false;
+        bool blockPageBreak = false;
+        bool inTable = false;
+        int row = 0, col = 0, sinkRow = 0, sinkCol = 0;
+        QList<int> cellEdges;
     };
 
     void openGroup();
@@ -66,8 +85,12 @@ private:
 
     void addByte(unsigned char b);
     void addChar(char16_t c);
+    void addText(const QString& text);
+    // The format of a character of the current group: double-byte ones take their own properties.
+    CharState formatFor(bool doubleByte) const;
     void addUnicode(int value);
-    void ensureContent(bool forTable = false);
+    void ensureContent(const CharState& format, bool forTable = false);
+    void ensureContent(bool forTable = false) { ensureContent(m_cur.chars, forTable); }
     void flushRun();
     void decodePending();
     int currentCodePage();
@@ -77,13 +100,17 @@ private:
     void endCell();
     void endRow();
     void finishPicture();
+    void beginFootnote();
+    void endFootnote();
+    void endStructure();
     void commitFont();
     void addFontChar(char16_t c);
     int fontCodePage() const;
     void finish();
 
     RtfTokenizer m_tokens;
-    RtfSink& m_sink;
+    RtfSink& m_mainSink;
+    RtfSink* m_sink; // the main sink, or the recorder of the footnote being read
     DocumentTables m_tables;
 
     std::vector<Group> m_groups;
@@ -116,6 +143,13 @@ private:
     int m_tableCount = 0;
     int m_row = 0, m_col = 0, m_sinkRow = 0, m_sinkCol = 0;
     QList<int> m_cellEdges;
+    TabStop::Kind m_tabKind = TabStop::Left; // of the next \tx
+
+    // Footnotes: read aside and put after the document's text, numbered in order.
+    std::vector<RecordingSink> m_footnotes;
+    int m_footnoteDepth = -1; // group depth of the footnote being read
+    Structure m_aroundFootnote;
+    CharState m_runStateAroundFootnote;
 
     // Font table entry being read
     bool m_fontOpen = false;

@@ -24,6 +24,14 @@ struct CharState {
     bool operator==(const CharState&) const = default;
 };
 
+// A tab stop of a paragraph: its position from the left margin in twips and how text aligns on it.
+struct TabStop {
+    enum Kind : unsigned char { Left, Right, Center, Decimal };
+    int position = 0;
+    Kind kind = Left;
+    bool operator==(const TabStop&) const = default;
+};
+
 // Paragraph formatting; lengths in twips.
 struct ParaState {
     enum Align : unsigned char { Left, Center, Right, Justify };
@@ -36,6 +44,7 @@ struct ParaState {
     int lineSpacing = 0; // \sl: 0 auto, negative exact, positive at least (or a multiple with \slmult1)
     bool lineMultiple = false;
     bool inTable = false;
+    QList<TabStop> tabs; // in the order given
     bool operator==(const ParaState&) const = default;
 };
 

@@ -176,6 +176,22 @@ void RtfWriter::writeParagraphFormat(const QTextBlock& block, bool inCell) {
     default:
         break;
     }
+    for (const QTextOption::Tab& tab : f.tabPositions()) {
+        switch (tab.type) {
+        case QTextOption::RightTab:
+            m_body += "\\tqr";
+            break;
+        case QTextOption::CenterTab:
+            m_body += "\\tqc";
+            break;
+        case QTextOption::DelimiterTab:
+            m_body += "\\tqdec";
+            break;
+        default:
+            break;
+        }
+        appendNumber(m_body, "\\tx", qMax(0, twips(tab.position)));
+    }
     m_body += ' ';
 }
 
@@ -311,12 +327,24 @@ void RtfWriter::writeText(QStringView text, QByteArray& out) {
         default:
             break;
         }
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            // \u takes a signed 16-bit number: a pair goes out as two of them
+            appendNumber(out, "\\u", static_cast<short>(c));
+            out += '?';
+            appendNumber(out, "\\u", static_cast<short>(text[++i].unicode()));
+            out += '?';
+            continue;
+        }
+        if (QChar::isSurrogate(c)) {
+            appendNumber(out, "\\u", static_cast<short>(QChar::ReplacementCharacter));
+            out += '?';
+            continue;
+        }
         if (const unsigned code = gbkCode(c)) {
             if (code > 0xFF)
                 appendHexByte(out, code >> 8);
             appendHexByte(out, code & 0xFF);
         } else {
-            // \u takes a signed 16-bit number; surrogate pairs go out as two of them
             appendNumber(out, "\\u", static_cast<short>(c));
             out += '?';
         }
@@ -418,6 +446,7 @@ void RtfWriter::writeTable(const QTextTable* table) {
                 continue;
             }
             bool first = true;
+            bool lastEmpty = false;
             for (auto it = cell.begin(); !it.atEnd(); ++it) {
                 if (const QTextFrame* nested = it.currentFrame()) {
                     writeFrame(nested, true);
@@ -427,9 +456,12 @@ void RtfWriter::writeTable(const QTextTable* table) {
                     m_body += "\\par\r\n";
                 first = false;
                 writeBlock(it.currentBlock(), true);
+                lastEmpty = it.currentBlock().length() <= 1;
             }
             if (first)
                 m_body += "\\pard\\intbl ";
+            else if (lastEmpty && cell.firstCursorPosition().block() != cell.lastCursorPosition().block())
+                m_body += "\\par\r\n"; // a mark right before \cell ends the paragraph without a new one
             m_body += "\\cell\r\n";
         }
         m_body += "\\row\r\n";

@@ -64,6 +64,14 @@ private slots:
     void picturesThatCannotBeShown();
     void plainBlobs_data();
     void plainBlobs();
+    // What text pasted from office suites and document converters carries.
+    void associatedEastAsianProperties();
+    void raisedAndLoweredText();
+    void tabStops();
+    void footnotesFollowTheText();
+    void paragraphMarkBeforeCellEnd();
+    void loneSurrogatesBecomeReplacementCharacters_data();
+    void loneSurrogatesBecomeReplacementCharacters();
 };
 
 void TestRtfReader::decodesGbkPairsAndUnicode_data() {
@@ -193,8 +201,9 @@ void TestRtfReader::destinationsAreSkipped() {
         "{\\pntext 1.\\tab}item}";
     QTextDocument doc;
     readRtf(data, &doc);
-    QCOMPARE(doc.toPlainText(), QStringLiteral("ablinkc1.\titem"));
-    QCOMPARE(plainText(data), QStringLiteral("ablinkc1.\titem"));
+    // The footnote is kept, after the text.
+    QCOMPARE(doc.toPlainText(), QStringLiteral("ablinkc1.\titem\nnote"));
+    QCOMPARE(plainText(data), QStringLiteral("ablinkc1.\titem\nnote"));
 }
 
 void TestRtfReader::tables() {
@@ -309,6 +318,163 @@ void TestRtfReader::plainBlobs() {
     readRtf(data, &doc);
     QCOMPARE(doc.toPlainText(), text);
     QCOMPARE(plainText(data), text);
+}
+
+void TestRtfReader::associatedEastAsianProperties() {
+    // An office suite gives the weight and size of Chinese text as associated properties after \\dbch,
+    // while \\b and \\fs describe the Latin text of the same run.
+    QTextDocument doc;
+    readRtf(rtf("{\\loch\\f1\\hich\\af1\\dbch\\af0\\ab\\afs32 \\'d6\\'d0x}"
+                "{\\b\\fs20\\dbch\\ab0\\ai\\afs28 \\'ce\\'c4y}"
+                "{\\rtlch\\ab\\afs40\\ltrch \\'d7\\'d6}"
+                "{\\dbch\\ab\\afs30 \\u22269?\\uc1 z{\\plain \\'c3\\'c7}}"),
+            &doc);
+    QCOMPARE(doc.toPlainText(), QStringLiteral("中x文y字国z们"));
+    QCOMPARE(formatAt(doc, 0).fontWeight(), int(QFont::Bold));
+    QCOMPARE(formatAt(doc, 0).fontPointSize(), 16.0);
+    QVERIFY(formatAt(doc, 1).fontWeight() < QFont::DemiBold); // the Latin letter keeps its own format
+    QVERIFY(!formatAt(doc, 1).hasProperty(QTextFormat::FontPointSize));
+    QVERIFY(formatAt(doc, 2).fontWeight() < QFont::DemiBold); // \\ab0 for the Chinese beside \\b
+    QVERIFY(formatAt(doc, 2).fontItalic());
+    QCOMPARE(formatAt(doc, 2).fontPointSize(), 14.0);
+    QCOMPARE(formatAt(doc, 3).fontWeight(), int(QFont::Bold));
+    QCOMPARE(formatAt(doc, 3).fontPointSize(), 10.0);
+    QVERIFY(!formatAt(doc, 3).fontItalic());
+    // Associated properties of right-to-left text are not those of Chinese text.
+    QVERIFY(formatAt(doc, 4).fontWeight() < QFont::DemiBold);
+    QVERIFY(!formatAt(doc, 4).hasProperty(QTextFormat::FontPointSize));
+    // A character given as \\u is Chinese text too; \\plain ends the associated properties.
+    QCOMPARE(formatAt(doc, 5).fontWeight(), int(QFont::Bold));
+    QCOMPARE(formatAt(doc, 5).fontPointSize(), 15.0);
+    QVERIFY(formatAt(doc, 6).fontWeight() < QFont::DemiBold);
+    QVERIFY(formatAt(doc, 7).fontWeight() < QFont::DemiBold);
+}
+
+void TestRtfReader::raisedAndLoweredText() {
+    QTextDocument doc;
+    readRtf(rtf("H{\\dn4 2}O x{\\up6 2}{\\up6\\up0 n}{\\dn 3}"), &doc);
+    QCOMPARE(doc.toPlainText(), QStringLiteral("H2O x2n3"));
+    QCOMPARE(formatAt(doc, 1).verticalAlignment(), QTextCharFormat::AlignSubScript);
+    QCOMPARE(formatAt(doc, 2).verticalAlignment(), QTextCharFormat::AlignNormal);
+    QCOMPARE(formatAt(doc, 5).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    QCOMPARE(formatAt(doc, 6).verticalAlignment(), QTextCharFormat::AlignNormal);
+    QCOMPARE(formatAt(doc, 7).verticalAlignment(), QTextCharFormat::AlignSubScript);
+}
+
+void TestRtfReader::tabStops() {
+    QTextDocument doc;
+    readRtf(rtf("\\pard\\tx720\\tqr\\tx4320\\tqc\\tldot\\tx2010\\tqdec\\tx3000\\tb\\tx600 a\\tab b\\par "
+                "second\\par\\pard third\\par"),
+            &doc);
+    QCOMPARE(doc.blockCount(), 3);
+    const QList<QTextOption::Tab> tabs = doc.firstBlock().blockFormat().tabPositions();
+    QCOMPARE(tabs.size(), 5);
+    QCOMPARE(tabs[0].position, 48.0); // 15 twips to the pixel
+    QCOMPARE(tabs[0].type, QTextOption::LeftTab);
+    QCOMPARE(tabs[1].position, 288.0);
+    QCOMPARE(tabs[1].type, QTextOption::RightTab);
+    QCOMPARE(tabs[2].position, 134.0);
+    QCOMPARE(tabs[2].type, QTextOption::CenterTab);
+    QCOMPARE(tabs[3].type, QTextOption::DelimiterTab);
+    QCOMPARE(tabs[3].delimiter, QChar(u'.'));
+    QCOMPARE(tabs[4].type, QTextOption::LeftTab); // \\tb marks a bar, not the kind of the next stop
+    QCOMPARE(doc.findBlockByNumber(1).blockFormat().tabPositions().size(), 5); // kept until \\pard
+    QVERIFY(doc.findBlockByNumber(2).blockFormat().tabPositions().isEmpty());
+    QCOMPARE(doc.firstBlock().text(), QStringLiteral("a\tb"));
+}
+
+void TestRtfReader::footnotesFollowTheText() {
+    // A word processor's footnotes: the reference mark in the text, the note after the text.
+    const QByteArray word = rtf("Text{\\cs15\\super\\chftn}{\\footnote\\pard\\plain{\\cs15\\super\\chftn} "
+                                "Note \\'d2\\'bb.}more{\\super\\chftn{\\footnote\\pard\\plain{\\super\\chftn}"
+                                " Note two{\\footnote nested}.\\par Second paragraph.}}\\par ");
+    QTextDocument doc;
+    readRtf(word, &doc);
+    QStringList blocks;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        blocks << b.text();
+    QCOMPARE(blocks, (QStringList{QStringLiteral("Text1more2"), QStringLiteral("1 Note 一."),
+                                  QStringLiteral("2 Note two."), QStringLiteral("Second paragraph.")}));
+    QCOMPARE(formatAt(doc, 4).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    QCOMPARE(formatAt(doc, 5).verticalAlignment(), QTextCharFormat::AlignNormal);
+    const int note = doc.findBlockByNumber(1).position();
+    QCOMPARE(formatAt(doc, note).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    QCOMPARE(formatAt(doc, note + 2).verticalAlignment(), QTextCharFormat::AlignNormal);
+    QCOMPARE(plainText(word), QStringLiteral("Text1more2\n1 Note 一.\n2 Note two.\nSecond paragraph."));
+
+    // A document converter's: an optional destination; a footnote in a table cell; a table at the end.
+    const QByteArray converter =
+        rtf("{\\pard a{\\super\\chftn}{\\*\\footnote\\chftn\\~\\plain\\pard x}\\par}"
+            "\\trowd\\cellx1000\\cellx2000\\pard\\intbl c{\\footnote\\pard y}\\cell d\\cell\\row");
+    QTextDocument converted;
+    readRtf(converter, &converted);
+    QTextTable* table = firstTable(converted);
+    QVERIFY(table);
+    QCOMPARE(table->rows(), 1);
+    QCOMPARE(cellText(table, 0, 0), QStringLiteral("c"));
+    QCOMPARE(cellText(table, 0, 1), QStringLiteral("d"));
+    QCOMPARE(converted.begin().text(), QStringLiteral("a1"));
+    QCOMPARE(converted.lastBlock().previous().text(), QString(QStringLiteral("1\u00a0x")));
+    QCOMPARE(converted.lastBlock().text(), QStringLiteral("y"));
+    QCOMPARE(plainText(converter), QStringLiteral("a1\nc\td\n1 x\ny"));
+}
+
+void TestRtfReader::paragraphMarkBeforeCellEnd() {
+    const QByteArray body =
+        "\\trowd\\cellx1000\\cellx2000\\cellx3000\\pard\\intbl\\qc a\\par\\cell b\\par\\par\\cell"
+        "\\par\\cell\\row\\pard after\\par";
+    QTextDocument doc;
+    readRtf(rtf(body), &doc);
+    QTextTable* table = firstTable(doc);
+    QVERIFY(table);
+    QCOMPARE(cellText(table, 0, 0), QStringLiteral("a")); // no empty line under the text
+    QCOMPARE(table->cellAt(0, 0).firstCursorPosition().blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+             Qt::AlignHCenter);
+    QCOMPARE(cellText(table, 0, 1), QStringLiteral("b\u2029")); // two marks: one empty line
+    QCOMPARE(cellText(table, 0, 2), QString());
+    QCOMPARE(doc.lastBlock().text(), QStringLiteral("after"));
+    QCOMPARE(plainText(rtf(body)), QStringLiteral("a\tb\n\t\nafter"));
+    // The writer keeps a cell's last empty line.
+    QTextDocument again;
+    readRtf(richtext::writeRtf(doc), &again);
+    QTextTable* copy = firstTable(again);
+    QVERIFY(copy);
+    for (int c = 0; c < 3; ++c)
+        QCOMPARE(cellText(copy, 0, c), cellText(table, 0, c));
+}
+
+void TestRtfReader::loneSurrogatesBecomeReplacementCharacters_data() {
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("high alone") << QByteArray("\\u-10179?x") << QStringLiteral("\uFFFDx");
+    QTest::newRow("low alone") << QByteArray("x\\u-8704?") << QStringLiteral("x\uFFFD");
+    QTest::newRow("high at the end") << QByteArray("x\\u-10179?") << QStringLiteral("x\uFFFD");
+    QTest::newRow("two highs, then a pair")
+        << QByteArray("\\u-10179?\\u-10179?\\u-8704?") << QString(QChar(0xFFFD)) + QString::fromUtf8("😀");
+    QTest::newRow("swapped pair") << QByteArray("\\u-8704?\\u-10179?") << QStringLiteral("\uFFFD\uFFFD");
+    QTest::newRow("pair split by a paragraph")
+        << QByteArray("\\u-10179?\\par\\u-8704?") << QStringLiteral("\uFFFD\n\uFFFD");
+    QTest::newRow("in a font name") << QByteArray("{\\fonttbl{\\f5\\fnil A\\u-10179?B;}}\\f5 x")
+                                    << QStringLiteral("x");
+}
+
+void TestRtfReader::loneSurrogatesBecomeReplacementCharacters() {
+    QFETCH(QByteArray, body);
+    QFETCH(QString, text);
+    QTextDocument doc;
+    readRtf(rtf(body), &doc);
+    QCOMPARE(doc.toPlainText(), text);
+    QCOMPARE(plainText(rtf(body)), text);
+    for (const QChar c : doc.toPlainText())
+        QVERIFY(!c.isSurrogate() || text.contains(c));
+    // Kept as they are through the writer.
+    QTextDocument again;
+    readRtf(richtext::writeRtf(doc), &again);
+    QCOMPARE(again.toPlainText(), text);
+    if (QTest::currentDataTag() == QByteArrayLiteral("in a font name")) {
+        const QStringList families = formatAt(doc, 0).fontFamilies().toStringList();
+        QCOMPARE(families, QStringList{QStringLiteral("A\uFFFDB")});
+    }
 }
 
 QTEST_MAIN(TestRtfReader)

@@ -73,6 +73,8 @@ private slots:
     void tablesSurvive();
     void markdownHeadingsAndListsStayVisible();
     void emptyDocument();
+    void pastedOfficeTextSurvives();
+    void picturesAddedAndPastedKeepTheirBytes();
 };
 
 void TestRtfWriter::markdownStemSurvives() {
@@ -330,6 +332,78 @@ void TestRtfWriter::emptyDocument() {
     QCOMPARE(copy.blockCount(), 1);
     QVERIFY(copy.isEmpty());
     QCOMPARE(richtext::plainText(writeRtf(source)), QString());
+}
+
+void TestRtfWriter::pastedOfficeTextSurvives() {
+    // What an office suite puts on the clipboard for a stem: Chinese text whose weight and size are
+    // associated properties, a formula with lowered and raised digits, tab stops, a table whose cells end
+    // in a paragraph mark, a footnote and a stray half surrogate.
+    const QByteArray pasted =
+        "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 SimSun;}{\\f1\\fswiss Arial;}}"
+        "\\pard\\tx1440\\tqr\\tx6000 {\\loch\\f1\\hich\\af1\\dbch\\af0\\ab\\afs28 \\'d6\\'d0 A}\\tab H{\\dn4 "
+        "2}O"
+        "{\\up6 3}{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} \\'d7\\'a2}\\u-10179?\\par "
+        "\\trowd\\cellx2000\\cellx4000\\pard\\intbl x\\par\\cell y\\par\\cell\\row\\pard end\\par}";
+    QTextDocument first;
+    readRtf(pasted, &first);
+    const QByteArray written = writeRtf(first);
+    QTextDocument second;
+    readRtf(written, &second);
+    QCOMPARE(second.toPlainText(), first.toPlainText());
+    QCOMPARE(runs(second), runs(first));
+    QCOMPARE(writeRtf(second), written);
+
+    QCOMPARE(formatAt(second, 0).fontWeight(), int(QFont::Bold)); // 中
+    QCOMPARE(formatAt(second, 0).fontPointSize(), 14.0);
+    QVERIFY(formatAt(second, 2).fontWeight() < QFont::DemiBold); // A
+    const QString text = second.firstBlock().text();
+    QCOMPARE(text, QStringLiteral("中 A\tH2O31\uFFFD"));
+    QCOMPARE(formatAt(second, int(text.indexOf(u'2'))).verticalAlignment(), QTextCharFormat::AlignSubScript);
+    QCOMPARE(formatAt(second, int(text.indexOf(u'3'))).verticalAlignment(),
+             QTextCharFormat::AlignSuperScript);
+    const QList<QTextOption::Tab> tabs = second.firstBlock().blockFormat().tabPositions();
+    QCOMPARE(tabs.size(), 2);
+    QCOMPARE(tabs[0].position, 96.0);
+    QCOMPARE(tabs[1].type, QTextOption::RightTab);
+    QCOMPARE(tabs[1].position, 400.0);
+    QTextTable* table = firstTable(second);
+    QVERIFY(table);
+    QCOMPARE(table->cellAt(0, 0).lastCursorPosition().block(),
+             table->cellAt(0, 0).firstCursorPosition().block());
+    QCOMPARE(second.lastBlock().text(), QStringLiteral("1 注"));
+    QCOMPARE(second.lastBlock().previous().text(), QStringLiteral("end"));
+}
+
+void TestRtfWriter::picturesAddedAndPastedKeepTheirBytes() {
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        testImage().save(&buffer, "JPEG", 40);
+    }
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    cursor.insertText(QStringLiteral("图："));
+    const QTextImageFormat added = richtext::addPicture(&doc, jpeg);
+    QVERIFY(!added.name().isEmpty());
+    QCOMPARE(added.width(), 24.0);
+    cursor.insertImage(added);
+    QVERIFY(richtext::addPicture(&doc, QByteArray("not a picture")).name().isEmpty());
+    // The same document pasted into another that already holds a picture read from RTF.
+    const QByteArray stored = writeRtf(doc);
+    const auto hexOf = [](QByteArray rtf) { return rtf.replace("\r\n", ""); }; // lines of 64 bytes joined
+    QVERIFY(hexOf(stored).contains(jpeg.toHex()));
+    QTextDocument target;
+    readRtf(stored, &target);
+    QTextCursor at(&target);
+    at.movePosition(QTextCursor::End);
+    richtext::insertRtf(at, stored);
+    const QList<QTextImageFormat> found = images(target);
+    QCOMPARE(found.size(), 2);
+    QVERIFY(found[0].name() != found[1].name());
+    QCOMPARE(target.toPlainText(), QStringLiteral("图：\uFFFC图：\uFFFC"));
+    const QByteArray again = writeRtf(target);
+    QCOMPARE(hexOf(again).count(jpeg.toHex()), 2); // both written with the bytes they came with
 }
 
 QTEST_MAIN(TestRtfWriter)
