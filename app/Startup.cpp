@@ -8,6 +8,7 @@
 #include "records/Uplan.h"
 #include "records/Urz.h"
 #include "records/uchart.h"
+#include "upgrade/ustxz.h"
 #include "store/dm.h"
 #include "ui/Helpers.h"
 #include "ui/Services.h"
@@ -43,6 +44,7 @@ void RegisterWindows(TFrmStart& start) {
                           [&start] { OpenWindow([&start] { return new Tfrmchart(&start); }); });
     start.SetWindowOpener(QStringLiteral("szjh"),
                           [&start] { OpenWindow([&start] { return new TFrmplan(&start); }); });
+    start.SetWindowOpener(QStringLiteral("sj"), [&start] { OpenWindow([&start] { return new Tfrmstxz(&start); }); });
 }
 
 bool SmallFontsActive() {

@@ -1,5 +1,7 @@
 #include "tools/UpgradeBase.h"
 
+#include "store/BankUpgrade.h"
+
 #include "store/BankKey.h"
 #include "store/Database.h"
 
@@ -122,28 +124,27 @@ bool applyUpgrade(const QString& bankFile, bool bankPlain, const QString& upgrad
     try {
         store::Database db;
         db.open(bankFile, bankPlain ? QByteArray() : store::BankKey());
-        // The upgrade file is only ever read through the bank's connection, which attaches it read-only.
-        QString path = upgradeFile;
-        path.replace(u'\'', QLatin1String("''"));
-        const store::QueryResult id =
-            db.query(QStringLiteral("select sjbs, cpbs from tab_sj in '") + path + u'\'');
-        const QString sjbs = id.rows.isEmpty() ? QString() : id.rows.first().value(0).toString();
-        const QString cpbs = id.rows.isEmpty() ? QString() : id.rows.first().value(1).toString();
-        if (db.query(QStringLiteral("select * from tab_sj where cpbs=:cpbs"), {cpbs}).rows.isEmpty()) {
+        store::Database file;
+        store::UpgradeIdentity id;
+        QString detail;
+        switch (store::CheckUpgrade(db, file, upgradeFile, &id, &detail)) {
+        case store::UpgradeCheck::Ready:
+            break;
+        case store::UpgradeCheck::CannotOpen:
+            *error = QStringLiteral("cannot read the upgrade file as a plain database");
+            return false;
+        case store::UpgradeCheck::OtherProduct:
             *error =
-                QStringLiteral("the upgrade is made for product \"%1\", which the bank is not").arg(cpbs);
+                QStringLiteral("the upgrade is made for product \"%1\", which the bank is not").arg(id.cpbs);
+            return false;
+        case store::UpgradeCheck::AlreadyApplied:
+            *error = QStringLiteral("the bank already has upgrade \"%1\"").arg(id.sjbs);
+            return false;
+        case store::UpgradeCheck::WrongLayout:
+            *error = QStringLiteral("the upgrade file lacks ") + detail;
             return false;
         }
-        if (!db.query(QStringLiteral("select * from tab_sj where sjbs=:sjbs"), {sjbs}).rows.isEmpty()) {
-            *error = QStringLiteral("the bank already has upgrade \"%1\"").arg(sjbs);
-            return false;
-        }
-        store::Transaction tx(db);
-        for (const char* table : {"tab_kmmc", "tab_exer", "tab_answ", "tab_rule", "tab_fgmc"})
-            db.execute(QStringLiteral("insert into %1 select * from %1 in '").arg(QLatin1String(table)) +
-                       path + u'\'');
-        db.execute(QStringLiteral("insert into tab_sj(sjbs,cpbs) values(:sjbs,:cpbs)"), {sjbs, cpbs});
-        tx.commit();
+        store::MergeUpgrade(db, upgradeFile, id);
     } catch (const store::DbError& e) {
         *error = e.message();
         return false;
