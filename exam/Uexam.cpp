@@ -377,10 +377,6 @@ void TFrmExam::epEfTrBtn2Click() {
 }
 
 void TFrmExam::epEfTrBtn3Click() {
-    if (m_settled && m_mode == kOld) {
-        CloseReview();
-        return;
-    }
     if (m_mode == kOld) {
         CloseReview();
         return;

@@ -94,11 +94,15 @@ void TFrmExam::Submit() {
     m_ending = true;
     const QString elapsed = m_clockCounter.pause();
     SaveAnswer(m_current, m_view->page(), 1);
+    if (RunPendingEnd()) // the time ran out under a message about the answer
+        return;
     int unanswered = 0;
     try {
         unanswered = CountUnanswered(*DM1, m_table);
     } catch (const store::DbError&) {
         Error(QStringLiteral("发生错误！"));
+        if (RunPendingEnd())
+            return;
         m_clockCounter.resume();
         m_ending = false;
         return;
