@@ -38,7 +38,7 @@ QByteArray channelMessage(int status, int channel, int a, int b = -1) {
     return e;
 }
 
-// Cuts a note where the next note of its key starts and drops notes left without length.
+// Cuts a note where the next note of its key starts, and drops repeats and notes left without length.
 QVector<Note> withoutOverlaps(QVector<Note> notes) {
     std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) {
         return a.key != b.key ? a.key < b.key : a.start < b.start;
@@ -46,10 +46,15 @@ QVector<Note> withoutOverlaps(QVector<Note> notes) {
     QVector<Note> out;
     for (qsizetype i = 0; i < notes.size(); ++i) {
         Note n = notes[i];
-        if (i + 1 < notes.size() && notes[i + 1].key == n.key && notes[i + 1].start < n.start + n.length)
-            n.length = notes[i + 1].start - n.start;
+        // The same key struck twice at once sounds once, as first written.
+        qsizetype next = i + 1;
+        while (next < notes.size() && notes[next].key == n.key && notes[next].start == n.start)
+            ++next;
+        if (next < notes.size() && notes[next].key == n.key && notes[next].start < n.start + n.length)
+            n.length = notes[next].start - n.start;
         if (n.length > 0)
             out.push_back(n);
+        i = next - 1;
     }
     return out;
 }
