@@ -32,7 +32,7 @@ public:
     static QString PointEntry(const QString& title, qint64 questions);
     // The note line under a point's text.
     static QString PointNote(qint64 q, qint64 q1, qint64 q2, qint64 q4);
-    // Every question that carries the exam point in any of K3..K12, in a fixed order.
+    // Every question that carries the exam point in any of K3..K12 (any letter case), in a fixed order.
     static QString PracticeQuery(const QString& ftid);
 
     // What the buttons do.

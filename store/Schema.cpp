@@ -64,6 +64,17 @@ QStringList BankIndexStatements() {
         // Only the rows holding a per-practice answer. Its condition is the reset's condition exactly as
         // the dialect writes it for the engine, or the engine cannot use it there.
         QStringLiteral("CREATE INDEX ix_answ_e2_1 ON tab_answ (E2_1) WHERE E2_1 IS NOT '' COLLATE NOCASE"),
+        // The exam-point columns, for the practice of one point; only the rows that fill them.
+        QStringLiteral("CREATE INDEX ix_answ_k3 ON tab_answ (K3) WHERE K3 IS NOT NULL"),
+        QStringLiteral("CREATE INDEX ix_answ_k4 ON tab_answ (K4) WHERE K4 IS NOT NULL"),
+        QStringLiteral("CREATE INDEX ix_answ_k5 ON tab_answ (K5) WHERE K5 IS NOT NULL"),
+        QStringLiteral("CREATE INDEX ix_answ_k6 ON tab_answ (K6) WHERE K6 IS NOT NULL"),
+        QStringLiteral("CREATE INDEX ix_answ_k7 ON tab_answ (K7) WHERE K7 IS NOT NULL"),
+        QStringLiteral("CREATE INDEX ix_answ_k8 ON tab_answ (K8) WHERE K8 IS NOT NULL"),
+        QStringLiteral("CREATE INDEX ix_answ_k9 ON tab_answ (K9) WHERE K9 IS NOT NULL"),
+        QStringLiteral("CREATE INDEX ix_answ_k10 ON tab_answ (K10) WHERE K10 IS NOT NULL"),
+        QStringLiteral("CREATE INDEX ix_answ_k11 ON tab_answ (K11) WHERE K11 IS NOT NULL"),
+        QStringLiteral("CREATE INDEX ix_answ_k12 ON tab_answ (K12) WHERE K12 IS NOT NULL"),
     };
 }
 
