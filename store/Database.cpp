@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -143,6 +144,15 @@ void Database::useRollbackJournal() {
     sqlite3_finalize(st);
     if (mode.compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
         fail(QStringLiteral("cannot switch to a rollback journal"), rc == SQLITE_ROW ? SQLITE_ERROR : rc);
+    // A process killed as it began a write can leave a journal the engine judges empty (cold) and ignores;
+    // it would stay beside the bank until the next write. Holding the write lock, no one else is writing
+    // and a journal that still needed playing back has been played back, so what is left is removed.
+    const QString journal = m_path.isEmpty() ? QString() : m_path + QStringLiteral("-journal");
+    if (!journal.isEmpty() && QFileInfo::exists(journal)) {
+        execRaw("BEGIN IMMEDIATE");
+        QFile::remove(journal);
+        execRaw("COMMIT");
+    }
 }
 
 bool Database::isReadOnly() const {

@@ -51,7 +51,9 @@ struct Raw {
         sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
         const QByteArray key = "PRAGMA key = \"x'" + store::BankKey().toHex() + "'\"";
         sqlite3_exec(db, key.constData(), nullptr, nullptr, nullptr);
-        sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);
+        // The bank's journal: a rollback journal, each commit on the disk before it returns.
+        sqlite3_exec(db, "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-65536",
+                     nullptr, nullptr, nullptr);
     }
     ~Raw() { sqlite3_close(db); }
     int run(const QByteArray& sql, const QByteArray& bind = QByteArray()) {
@@ -98,20 +100,26 @@ int main(int argc, char** argv) {
     // The chapter or part whose question count is nearest 2,000.
     const auto pick = dm.ADOCn1.query(QStringLiteral(
         "select c, k from (select substr(A10,1,4) as c, count(*) as k from tab_answ group by substr(A10,1,4) "
-        "union all select substr(A10,1,2), count(*) from tab_answ group by substr(A10,1,2)) order by abs(k-2000)"));
+        "union all select substr(A10,1,2), count(*) from tab_answ group by substr(A10,1,2)) order by "
+        "abs(k-2000)"));
     const QString chapter = pick.rows.first()[0].toString();
-    std::printf("chapter %s with %lld questions\n\n", qPrintable(chapter), pick.rows.first()[1].toLongLong());
+    std::printf("chapter %s with %lld questions; journal %s, synchronous %lld\n\n", qPrintable(chapter),
+                pick.rows.first()[1].toLongLong(),
+                qPrintable(dm.ADOCn1.scalar(QStringLiteral("PRAGMA journal_mode")).toString()),
+                dm.ADOCn1.scalar(QStringLiteral("PRAGMA synchronous")).toLongLong());
 
-    const QString sql = TFrmkmmc::PracticeQuery(TFrmkmmc::Review, chapter).replace(
-        QStringLiteral("(E2 is not null and E2 <> '')"), QStringLiteral("(1=1)"));
+    const QString sql =
+        TFrmkmmc::PracticeQuery(TFrmkmmc::Review, chapter)
+            .replace(QStringLiteral("(E2 is not null and E2 <> '')"), QStringLiteral("(1=1)"));
     PracticeQueryText = sql;
 
     // Opening a practice: reset the per-practice answers, read the set, count each type for the tabs.
     TFrmLxxt window;
     const double openOurs = timeIt(std::max(3, rounds / 20), [&](int) { window.LoadPracticeSet(); });
-    const QByteArray rawSelect = QString(sql).replace(QStringLiteral("left(A10,"), QStringLiteral("substr(A10,1,")).toUtf8();
+    const QByteArray rawSelect =
+        QString(sql).replace(QStringLiteral("left(A10,"), QStringLiteral("substr(A10,1,")).toUtf8();
     const double openRaw = timeIt(std::max(3, rounds / 20), [&](int) {
-        raw.run("Update tab_answ set E2_1= '' where E2_1 is null or E2_1 <> ''");
+        raw.run("Update tab_answ set E2_1= '' where E2_1 is not '' COLLATE NOCASE");
         raw.run(rawSelect);
         raw.run("select A1 from tab_tx1 order by A1");
     });
@@ -125,9 +133,8 @@ int main(int argc, char** argv) {
         dm.Cn1Query_tm.setRecNo(i);
         ids << dm.Cn1Query_tm.asString(QStringLiteral("A1"));
     }
-    const double showOurs = timeIt(std::min(rounds, total - 1), [&](int i) {
-        window.ShowQuestion(0, i + 1, std::min(total, 20), 1);
-    });
+    const double showOurs = timeIt(std::min(rounds, total - 1),
+                                   [&](int i) { window.ShowQuestion(0, i + 1, std::min(total, 20), 1); });
     const double showRaw = timeIt(std::min(rounds, total - 1), [&](int i) {
         const QByteArray id = ids[i].toUtf8();
         raw.run("select * from tab_exer where a1 = ?", id);
@@ -144,16 +151,25 @@ int main(int argc, char** argv) {
     const double markRaw = timeIt(std::min(rounds, total), [&](int i) {
         const QByteArray id = ids[i % ids.size()].toUtf8();
         raw.run("BEGIN");
-        raw.run("update tab_answ set E2_1='A', E2='A', E1='2026-12-09', E3=coalesce(E3,0)+1, E4=-1 where A1=?", id);
+        raw.run(
+            "update tab_answ set E2_1='A', E2='A', E1='2026-12-09', E3=coalesce(E3,0)+1, E4=-1 where A1=?",
+            id);
         raw.run("update tab_rz set A2=A2+1, A3=coalesce(A3,0)+1 where A1='2026-12-09'");
         for (int len : {6, 4, 2, 1})
-            raw.run("update tab_kmmc set D1=D1+1, D2=D2+1 where C1=substr((select A10 from tab_answ where A1=?),1," +
+            raw.run("update tab_kmmc set D1=D1+1, D2=D2+1 where C1=substr((select A10 from tab_answ where "
+                    "A1=?),1," +
                         QByteArray::number(len) + ")",
                     id);
         for (const char* c : {"q2", "q1", "q4"}) {
-            raw.run(QByteArray("update tab_rule set ") + c + "=" + c + "+1 where ftid in (select K3 from tab_answ where A1=?)", id);
-            raw.run(QByteArray("update tab_fgmc set ") + c + "=" + c + "+1 where id in (select substr(K3,1,6) from tab_answ where A1=?)", id);
-            raw.run(QByteArray("update tab_fgmc set ") + c + "=" + c + "+1 where id in (select substr(K3,1,2) from tab_answ where A1=?)", id);
+            raw.run(QByteArray("update tab_rule set ") + c + "=" + c +
+                        "+1 where ftid in (select K3 from tab_answ where A1=?)",
+                    id);
+            raw.run(QByteArray("update tab_fgmc set ") + c + "=" + c +
+                        "+1 where id in (select substr(K3,1,6) from tab_answ where A1=?)",
+                    id);
+            raw.run(QByteArray("update tab_fgmc set ") + c + "=" + c +
+                        "+1 where id in (select substr(K3,1,2) from tab_answ where A1=?)",
+                    id);
         }
         raw.run("COMMIT");
     });

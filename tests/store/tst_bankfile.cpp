@@ -125,6 +125,49 @@ private slots:
         QCOMPARE(c.scalar(QStringLiteral("select PlanAmount from tab_plan")).toInt(), 25);
     }
 
+    // A process that dies in the middle of a write leaves its journal; the next start plays it back (or,
+    // when the process died before the journal held anything, removes it) and the bank is one file again.
+    void aWriteCutShortLeavesTheBankAsBeforeIt() {
+        const QString folder = m_dir.filePath(QStringLiteral("cut"));
+        const QString bank = freshBank(folder);
+        {
+            TDM1 dm(bank); // the bank as the program keeps it
+        }
+        const pid_t pid = fork();
+        QVERIFY(pid >= 0);
+        if (pid == 0) {
+            // A cache of a few pages makes the engine write changed pages into the bank before the commit.
+            OtherWriter w(bank);
+            w.run("PRAGMA cache_size=2");
+            w.run("BEGIN IMMEDIATE");
+            for (int i = 0; i < 50; ++i)
+                w.run("update tab_answ set A14=hex(randomblob(2000)), E3=7");
+            _exit(0); // no commit, no rollback: as if the power went
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        QVERIFY(QFileInfo(bank + QStringLiteral("-journal")).size() > 0);
+        {
+            TDM1 dm(bank);
+            QVERIFY(dm.DataModuleConnected);
+            QCOMPARE(dm.ADOCn1.scalar(QStringLiteral("PRAGMA integrity_check")).toString(),
+                     QStringLiteral("ok"));
+            QCOMPARE(dm.ADOCn1.scalar(QStringLiteral("select count(*) from tab_answ where E3=7")).toInt(), 0);
+        }
+        QCOMPARE(snapshot(folder).keys(), QStringList({QStringLiteral("bank.mdb")}));
+
+        // A journal left empty by a process killed as it began to write.
+        QFile cold(bank + QStringLiteral("-journal"));
+        QVERIFY(cold.open(QIODevice::WriteOnly));
+        cold.close();
+        {
+            TDM1 dm(bank);
+            QVERIFY(dm.DataModuleConnected);
+            QCOMPARE(dm.ADOCn1.scalar(QStringLiteral("select count(*) from tab_answ")).toInt(), 5);
+        }
+        QCOMPARE(snapshot(folder).keys(), QStringList({QStringLiteral("bank.mdb")}));
+    }
+
     void aFileThatIsNotABankIsRefusedUntouched() {
         const QString folder = m_dir.filePath(QStringLiteral("notabank"));
         QDir().mkpath(folder);
