@@ -113,10 +113,18 @@ private slots:
         TFrmDlg d;
         d.preparePrompt(QStringLiteral("提示"), QStringLiteral("短"), 1, 0, QStringLiteral("NO"));
         const int shortHeight = d.height();
-        d.preparePrompt(QStringLiteral("提示"), QString(400, QChar(0x9898)), 1, 0, QStringLiteral("NO"));
+        d.preparePrompt(QStringLiteral("提示"), QString(60, QChar(0x9898)), 1, 0, QStringLiteral("NO"));
         QVERIFY(d.height() > shortHeight);
         QCOMPARE(d.width(), d.designedWidth());
         QVERIFY(d.fcLabel1->geometry().bottom() <= d.height());
+        // A very long message (an engine's error text) widens the dialog first, so that it stays on an
+        // 800 x 600 screen; the next short message is back at the designed width.
+        d.preparePrompt(QStringLiteral("提示"), QString(400, QChar(0x9898)), 1, 0, QStringLiteral("NO"));
+        QVERIFY(d.width() > d.designedWidth());
+        QVERIFY(d.width() <= 790 && d.height() <= 524);
+        QVERIFY(d.fcLabel1->geometry().bottom() <= d.height());
+        d.preparePrompt(QStringLiteral("提示"), QStringLiteral("短"), 1, 0, QStringLiteral("NO"));
+        QCOMPARE(d.width(), d.designedWidth());
     }
 
     void captionsByStyle_data() {
