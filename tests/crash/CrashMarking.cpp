@@ -313,6 +313,8 @@ int run(const QStringList& args) {
         total += t.answers;
         least = least < 0 ? t.answers : std::min(least, t.answers);
         most = std::max(most, t.answers);
+        if ((i + 1) % 20 == 0 && i + 1 < trials)
+            std::printf("%d trials, %d passed\n", i + 1, passed + int(t.problems.isEmpty()));
         if (t.problems.isEmpty()) {
             ++passed;
             continue;
@@ -337,6 +339,7 @@ int run(const QStringList& args) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // progress shows as it comes, also into a log file
     const QStringList args = app.arguments().mid(1);
     if (args.value(0) == u"work" && args.size() >= 3)
         return work(args[1], args[2].toUInt());
