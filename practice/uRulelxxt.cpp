@@ -13,6 +13,7 @@ PracticeOptions ExamPointPracticeOptions() {
 
 TFrmRuleLxxt::TFrmRuleLxxt(QWidget* parent) : PracticeWindow(ExamPointPracticeOptions(), parent) {
     setObjectName(QStringLiteral("FrmRuleLxxt"));
-    // Opened with an empty caption; the hint board names the exam point instead.
-    setWindowTitle(QString());
+    // No caption: the hint board names the exam point. A blank, because the window system shows the
+    // program's file name in a caption that is quite empty.
+    setWindowTitle(QStringLiteral(" "));
 }

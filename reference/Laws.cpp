@@ -86,6 +86,8 @@ TfrmLawsFaGui::TfrmLawsFaGui(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(m_editFind, 1);
     buttons->addWidget(m_btnFind);
     buttons->addWidget(m_btnSelect);
+    // Takes the search box's room in the detail view, so that the buttons keep their size there.
+    buttons->addStretch();
     buttons->addSpacing(small ? 8 : 24);
     for (QPushButton* b : {m_btnMost, m_btnQuestion, m_btnBack, m_btnExit})
         buttons->addWidget(b);
@@ -114,6 +116,8 @@ TfrmLawsFaGui::TfrmLawsFaGui(QWidget* parent) : QDialog(parent) {
     showListView();
     setHeadings();
     Guarded(kCatalogueFailed, [this] { LoadCatalogue(); });
+    if (m_grid->rowCount() > 0)
+        m_grid->setCurrentCell(0, 0);
 }
 
 TfrmLawsFaGui::~TfrmLawsFaGui() = default;
@@ -427,6 +431,14 @@ void TfrmLawsFaGui::Back() {
     LoadCatalogue();
     if (row >= 0 && row < m_grid->rowCount())
         m_grid->setCurrentCell(row, 0);
+}
+
+void TfrmLawsFaGui::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        CentreOnDesktop(this);
+    }
 }
 
 void TfrmLawsFaGui::done(int result) {

@@ -62,6 +62,7 @@ public:
     QPushButton* m_btnExit;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void done(int result) override;
 
 private:
@@ -79,4 +80,5 @@ private:
     int m_mostMode = 0;
     bool m_detailView = false;
     bool m_filling = false;
+    bool m_shown = false;
 };
