@@ -1,5 +1,6 @@
 #include "practice/PracticeWindow.h"
 
+#include "authoring/Utedit.h"
 #include "platform/Desktop.h"
 #include "practice/Marking.h"
 #include "practice/QuestionButton.h"
@@ -109,7 +110,8 @@ void PracticeWindow::buildUi() {
     QList<QPushButton*> row{prev, next, done, answer, notes, points, voidButton};
     if (m_options.canEditQuestion) {
         QPushButton* edit = addAction(QStringLiteral("修改本题"), QStringLiteral("Edit"));
-        edit->setEnabled(false); // editing comes with the question-editing window
+        edit->setEnabled(false); // until a question shows
+        connect(edit, &QPushButton::clicked, this, guarded([this] { EditQuestion(); }));
         row << edit;
     }
     for (int i = 0; i < row.size(); ++i)
@@ -305,6 +307,8 @@ void PracticeWindow::FormShow() {
     m_startedAt = store::clock().now();
     m_clockTimer->start();
     ActionButton(QStringLiteral("Points"))->setEnabled(false);
+    if (QPushButton* edit = ActionButton(QStringLiteral("Edit")))
+        edit->setEnabled(m_current > 0);
 }
 
 void PracticeWindow::PressTypeTab(int index) {
@@ -640,6 +644,32 @@ void PracticeWindow::OpenRelatedPoints() {
     }
     if (!isVisible())
         show();
+}
+
+// The question's own clock stands still while the learner edits it; afterwards the question shows as
+// edited: its text, its answer page and the edited line.
+void PracticeWindow::EditQuestion() {
+    if (!m_set.active() || m_set.recNo() == 0 || m_current <= 0)
+        return;
+    const bool running = m_questionTimer->isActive();
+    m_questionTimer->stop();
+    int result = QDialog::Rejected;
+    try {
+        result = OpenWindow([this] { return new TfrmTedit(m_set, this); });
+    } catch (const std::exception&) {
+        ShowPrompt(QStringLiteral("错误"), QStringLiteral("无法打开试题修改窗口！"), 1, 2, QStringLiteral("NO"));
+    }
+    if (running)
+        m_questionTimer->start();
+    if (result != QDialog::Accepted)
+        return;
+    m_set.setRecNo(m_current);
+    const int type = int(m_set.asInteger(QStringLiteral("A13")));
+    m_view->setPage(AnswerPageForQuestion(type, TypeName(type), m_set.asString(QStringLiteral("A2"))));
+    ShowQuestionState(m_view->page());
+    LoadQuestionText(m_set.asString(QStringLiteral("A1")));
+    if (m_options.showsEditedLine)
+        m_status[1]->setText(QStringLiteral("本题被您修改过"));
 }
 
 void PracticeWindow::QuestionTimerTick() {

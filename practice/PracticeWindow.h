@@ -110,6 +110,7 @@ private:
     void ToggleVoid();
     void OpenNotes();
     void OpenRelatedPoints();
+    void EditQuestion();
     void ClockTick();
     int LastOfGroup() const { return m_first + m_size - 1; }
     QString Elapsed() const;

@@ -1,5 +1,6 @@
 #include "practice/Ukmmc.h"
 
+#include "authoring/UInPut.h"
 #include "practice/Ulxxt.h"
 #include "store/JetSql.h"
 #include "store/dm.h"
@@ -94,6 +95,8 @@ TFrmkmmc::TFrmkmmc(QWidget* parent) : QDialog(parent) {
         side->addWidget(button);
         if (b.tag)
             connect(button, &QPushButton::clicked, this, [this, tag = b.tag] { StartPractice(Mode(tag)); });
+        else if (qstrcmp(b.name, "Entry") == 0)
+            connect(button, &QPushButton::clicked, this, [this] { OpenEntry(); });
         else if (qstrcmp(b.name, "Close") != 0)
             connect(button, &QPushButton::clicked, this, [] { ShowNotYetAvailable(); });
     }
@@ -260,6 +263,47 @@ void TFrmkmmc::StartPractice(Mode mode) {
     // Destroyed only now that its modal loop has returned.
     practice.reset();
     Refresh();
+}
+
+void TFrmkmmc::OpenEntry() {
+    store::DataSet& kmmc = DM1->Cn1Table_kmmc;
+    if (!kmmc.active() || kmmc.recNo() == 0)
+        return;
+    const QString code = kmmc.asString(QStringLiteral("C1"));
+    if (code.size() <= 2) {
+        messages().box(QStringLiteral("提示"), QStringLiteral("请选择具体章节目录！"), MsgIcon::Information,
+                       MsgButtons::Ok);
+        return;
+    }
+    const QString name = kmmc.asString(QStringLiteral("C2"));
+    // The navigator stays in its modal loop under the entry window; the window is destroyed only after its
+    // own loop has returned.
+    std::unique_ptr<TFrmInPut> entry;
+    bool failed = false;
+    try {
+        {
+            BusyCursor busy;
+            entry = std::make_unique<TFrmInPut>(this);
+            entry->SetHeading(QStringLiteral("试题录入 [") + name + u']');
+            entry->SetChapter(code);
+        }
+        entry->exec();
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    const int saved = entry ? entry->SavedCount() : 0;
+    entry.reset();
+    try {
+        kmmc.requery();
+        fillGrid();
+        SelectChapter(code);
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    m_numbers[0]->display(qMin(m_numbers[0]->intValue() + saved, 10000));
+    if (failed)
+        messages().box(QStringLiteral("提示"), QStringLiteral("录入试题后出现异常!"), MsgIcon::Warning,
+                       MsgButtons::Ok);
 }
 
 void TFrmkmmc::done(int result) {

@@ -25,6 +25,8 @@ public:
     void Refresh();
     // Starts a practice on the current row; the practice window runs modally in between.
     void StartPractice(Mode mode);
+    // Opens question entry for the chapter of the current row, then shows its new question count.
+    void OpenEntry();
 
     QTableWidget* Grid() const { return m_grid; }
     // Selects the grid row of a chapter code; false when it is not listed.
