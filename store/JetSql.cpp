@@ -2,7 +2,10 @@
 
 #include "store/DbError.h"
 
+#include <QHash>
+
 #include <functional>
+#include <optional>
 
 namespace store {
 
@@ -190,6 +193,64 @@ bool findStarCopy(const QList<Token>& t, qsizetype sourceText, StarCopy* out) {
 // text, or the result of a function, does not, so it gets the collation written after it.
 const QString kNoCase = QStringLiteral(" COLLATE NOCASE");
 
+// "Left(A10,4) = '0501'": the chapter condition of every practice list. The engine cannot use an index
+// for a function's result and reads the whole question table (in the order of an index that serves the
+// ORDER BY, one row at a time); the same condition also written as a range of the column lets it read
+// only the chapter's rows. The range holds every text that begins with the code, so the original
+// condition, kept beside it, decides as before. Codes of digits only, whose next code is plain.
+struct PrefixRange {
+    qsizetype left = -1, text = -1;
+    QString column, code;
+};
+
+bool isOneOf(const Token& t, std::initializer_list<const char*> words) {
+    for (const char* w : words)
+        if (is(t, w))
+            return true;
+    return false;
+}
+
+std::optional<PrefixRange> prefixRangeAt(const QList<Token>& t, qsizetype i) {
+    if (!is(t[i], "left"))
+        return std::nullopt;
+    const qsizetype before = prevSolid(t, i);
+    if (before >= 0 && !isPunct(t[before], "(") &&
+        !isOneOf(t[before], {"where", "and", "or", "not", "on", "having"}))
+        return std::nullopt;
+    qsizetype j = nextSolid(t, i);
+    if (j < 0 || !isPunct(t[j], "("))
+        return std::nullopt;
+    QString column;
+    for (j = nextSolid(t, j); j >= 0 && !isPunct(t[j], ","); j = nextSolid(t, j)) {
+        if (t[j].kind == Tok::Word && !isOneOf(t[j], {"select", "left", "right"}))
+            column += t[j].text;
+        else if (t[j].kind == Tok::Ident)
+            column += quoteIdent(t[j].text);
+        else if (isPunct(t[j], ".") && !column.isEmpty())
+            column += u'.';
+        else
+            return std::nullopt;
+    }
+    const qsizetype n = j >= 0 ? nextSolid(t, j) : -1;
+    const qsizetype close = n >= 0 ? nextSolid(t, n) : -1;
+    const qsizetype eq = close >= 0 ? nextSolid(t, close) : -1;
+    const qsizetype text = eq >= 0 ? nextSolid(t, eq) : -1;
+    if (text < 0 || column.isEmpty() || column.endsWith(u'.') || t[n].kind != Tok::Number ||
+        !isPunct(t[close], ")") || !isPunct(t[eq], "=") || t[text].kind != Tok::Text)
+        return std::nullopt;
+    const QString& code = t[text].text;
+    bool digits = !code.isEmpty() && code.size() <= 20;
+    for (QChar c : code)
+        digits = digits && c >= u'0' && c <= u'9';
+    if (!digits || t[n].text != QString::number(code.size()))
+        return std::nullopt;
+    const qsizetype after = nextSolid(t, text);
+    if (after >= 0 && !isPunct(t[after], ")") &&
+        !isOneOf(t[after], {"and", "or", "order", "group", "having"}))
+        return std::nullopt;
+    return PrefixRange{i, text, column, code};
+}
+
 } // namespace
 
 TranslatedSql translateJetSql(const QString& sql, const std::function<QString(const QString&)>& aliasFor,
@@ -264,6 +325,13 @@ TranslatedSql translateJetSql(const QString& sql, const std::function<QString(co
         }
     }
 
+    QHash<qsizetype, PrefixRange> ranges; // by the position of their text
+    if (data) {
+        for (qsizetype i = 0; i < t.size(); ++i)
+            if (const std::optional<PrefixRange> r = prefixRangeAt(t, i))
+                ranges.insert(r->text, *r);
+    }
+
     // One output piece per token, so that a later token can still rewrite an earlier one.
     QStringList piece(t.size());
     for (qsizetype i = 0; i < t.size(); ++i) {
@@ -311,6 +379,14 @@ TranslatedSql translateJetSql(const QString& sql, const std::function<QString(co
             piece[i] = quoted(k.text);
             if (data && !(p >= 0 && (is(t[p], "as") || is(t[p], "collate"))))
                 piece[i] += kNoCase;
+            if (const auto r = ranges.constFind(i); r != ranges.constEnd()) {
+                QString next = r->code;
+                next.back() = QChar(next.back().unicode() + 1); // '9' + 1 is ':', still after every digit
+                piece[r->left].prepend(u'(');
+                piece[i] += QStringLiteral(" AND ") + r->column + QStringLiteral(" >= ") + quoted(r->code) +
+                            kNoCase + QStringLiteral(" AND ") + r->column + QStringLiteral(" < ") +
+                            quoted(next) + kNoCase + u')';
+            }
             break;
         }
         case Tok::Ident:

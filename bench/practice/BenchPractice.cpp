@@ -7,6 +7,7 @@
 #include "practice/Ukmmc.h"
 #include "practice/Ulxxt.h"
 #include "store/BankKey.h"
+#include "store/JetSql.h"
 #include "store/dm.h"
 #include "tools/SynthBank.h"
 
@@ -116,8 +117,11 @@ int main(int argc, char** argv) {
     // Opening a practice: reset the per-practice answers, read the set, count each type for the tabs.
     TFrmLxxt window;
     const double openOurs = timeIt(std::max(3, rounds / 20), [&](int) { window.LoadPracticeSet(); });
+    // The statement as the engine receives it (texts without case, the chapter also as a range of A10).
     const QByteArray rawSelect =
-        QString(sql).replace(QStringLiteral("left(A10,"), QStringLiteral("substr(A10,1,")).toUtf8();
+        store::translateJetSql(sql, {})
+            .sql.replace(QStringLiteral("jet_left(A10,"), QStringLiteral("substr(A10,1,"))
+            .toUtf8();
     const double openRaw = timeIt(std::max(3, rounds / 20), [&](int) {
         raw.run("Update tab_answ set E2_1= '' where E2_1 is not '' COLLATE NOCASE");
         raw.run(rawSelect);

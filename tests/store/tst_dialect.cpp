@@ -290,6 +290,46 @@ private slots:
         QCOMPARE(order.last(), QStringLiteral("xx"));
     }
 
+    void chapterConditionsReadOnlyTheChapter() {
+        for (const char* id : {"Q9001", "Q9002", "Q9003", "Q9004"})
+            m_db.execute(
+                QStringLiteral("insert into tab_answ (A1,A10,A13) values (:A1,:A10,61)"),
+                {QString::fromLatin1(id), QString::fromLatin1(id).mid(1) == u"9001"   ? QStringLiteral("0509")
+                                          : QString::fromLatin1(id).mid(1) == u"9002" ? QStringLiteral("05:1")
+                                          : QString::fromLatin1(id).mid(1) == u"9003" ? QStringLiteral("0")
+                                                                                      : QStringLiteral("3")});
+        // The same rows as a look at every question, chapter codes ending in 9 and next to ':' included.
+        for (const char* code : {"0", "05", "0501", "050101", "0509", "3", "30", "9", "x"}) {
+            const QString c = QString::fromLatin1(code);
+            const QString byLeft = QStringLiteral("select count(*) from tab_answ where (left(A10,%1) = '%2')")
+                                       .arg(c.size())
+                                       .arg(c);
+            QCOMPARE(count(byLeft),
+                     count(QStringLiteral("select count(*) from tab_answ where substr(A10,1,%1) = '%2'")
+                               .arg(c.size())
+                               .arg(c)));
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from tab_answ where not left(A10,2) = '05'")), 4);
+        QCOMPARE(count(QStringLiteral("select count(*) from tab_answ where A13=66 or left(A10,4) = '0509'")),
+                 2);
+        const QString practice = QStringLiteral("select a1 from tab_answ where (left(A10,4) = '0501') and "
+                                                "(E2 = '' or E2 is null) order by a13,a10,xx,a1");
+        QStringList ids;
+        for (const auto& row : m_db.query(practice).rows)
+            ids << row[0].toString();
+        QCOMPARE(ids, QStringList({"Q0001", "Q0003", "Q0002"}));
+        const QString plan =
+            m_db.query(QStringLiteral("explain query plan ") + practice).rows.first().last().toString();
+        QVERIFY2(plan.contains(QStringLiteral("ix_answ_a10")), qPrintable(plan));
+        // Anything else is left as written.
+        QVERIFY(!translateJetSql(QStringLiteral("select * from t where left(A10,3) = '05'"), {})
+                     .sql.contains(u'>'));
+        QVERIFY(!translateJetSql(QStringLiteral("select * from t where left(A10,2) = 'ab'"), {})
+                     .sql.contains(u'>'));
+        QVERIFY(!translateJetSql(QStringLiteral("select * from t where 1+left(A10,2) = '05'"), {})
+                     .sql.contains(u'>'));
+    }
+
     void copyingATableFromAFileNamesTheColumns() {
         // An upgrade file whose tab_kmmc lists the columns in another order.
         QTemporaryDir up;
