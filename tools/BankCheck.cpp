@@ -1,4 +1,5 @@
 #include "tools/BankCheck.h"
+#include "tools/BankQuality.h"
 #include "tools/UpgradeBase.h"
 
 #include "richtext/RichText.h"
@@ -160,8 +161,10 @@ public:
         step("question", [this] { questions(); });
         step("stem", [this] { contents(); });
         step("counter", [this] { counters(); });
-        if (!m_opt.upgrade)
+        if (!m_opt.upgrade) {
             step("draw", [this] { drawPlan(); });
+            step("quality", [this] { quality(); });
+        }
     }
 
 private:
@@ -547,6 +550,7 @@ private:
                     .arg(n)
                     .arg(s.count);
             m_rep.notes << text;
+            m_shares.push_back({s.kind, s.type, prefix, s.count, n});
             if (n < s.count)
                 m_rep.error(QStringLiteral("draw"), text);
             else if (2 * n < 3 * qint64(s.count))
@@ -555,8 +559,30 @@ private:
         }
     }
 
+    // The answer cues of the bank's own questions (not those a learner added), in listing order.
+    void quality() {
+        QualityCounter counter(m_typeNames);
+        Rows r(m_db, "select a.A1, a.A13, a.A2_1, a.A2, trim(coalesce(a.K3,''))<>'', e.A15, "
+                     "e.jx from tab_answ a left join tab_exer e on "
+                     "e.A1 = a.A1 where coalesce(a.F1,0) <> 2 order by a.xx, a.A1");
+        while (r.next()) {
+            QuestionFacts q;
+            q.id = r.text(0);
+            q.type = int(r.integer(1));
+            q.options = int(r.integer(2));
+            q.key = r.text(3).trimmed();
+            q.linked = r.integer(4) != 0;
+            q.explained = !r.isNull(6) && !richtext::plainText(r.blob(6)).trimmed().isEmpty();
+            if (q.options >= 2 && !isSubjectiveType(q.type, m_typeNames.value(q.type)))
+                q.choices = optionTexts(richtext::plainText(r.blob(5)), q.options);
+            counter.add(q);
+        }
+        counter.finish(m_shares, m_opt.delivered, m_rep);
+    }
+
     store::Database& m_db;
     const CheckOptions& m_opt;
+    QList<ShareRoom> m_shares;
     CheckReport& m_rep;
     QHash<int, QString> m_typeNames;
     QHash<int, QHash<int, int>> m_typeDrawn; // kind -> type -> questions in a paper

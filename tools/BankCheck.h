@@ -22,6 +22,8 @@ struct CheckOptions {
     // An upgrade file: its rows may hang on chapters, catalogue rows, exam points and groups that only the
     // learner's bank holds, and it has no question types or settings of its own.
     bool upgrade = false;
+    // The bank the program ships: every question it holds has an explanation and an exam point.
+    bool delivered = false;
 };
 
 // What a check found. A rule that fires very often keeps its first problems and counts the rest.
@@ -46,6 +48,9 @@ public:
     QStringList lines() const;
     // What was counted along the way (the candidates of every share), for authors who want to see it.
     QStringList notes;
+    // The figures of answer cues, repeats and room in the shares (lines of the "quality" section); its
+    // findings are problems of the topics "quality" and "headroom".
+    QStringList quality;
 
 private:
     QList<CheckProblem> m_problems;

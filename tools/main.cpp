@@ -19,14 +19,17 @@ namespace {
 int usage() {
     std::fputs(
         "usage: vqbank build <content folder or file> -o <bank file> [--plain] [--upgrade [--base <bank>]]\n"
-        "       vqbank check <bank file> [--plain] [--upgrade [--base <bank>]]\n"
-        "       vqbank check --source <content folder or file> [--upgrade [--base <bank>]]\n"
+        "       vqbank check <bank file> [--plain] [--delivered] [--upgrade [--base <bank>]]\n"
+        "       vqbank check --source <content folder or file> [--delivered] [--upgrade [--base <bank>]]\n"
         "       vqbank synth <questions> -o <bank file> [--plain]\n"
         "  --plain    a file without a password (upgrade files)\n"
         "  --upgrade  new rows for a learner's bank: parents, points and groups may be in that bank\n"
         "  --base     the bank an upgrade is made for: checked against it, ordered after its rows;\n"
         "             check applies the upgrade file to a copy of it and checks the result too\n"
-        "check changes nothing and exits with 0 when the bank is sound, 1 when it lists errors.\n",
+        "  --delivered  the bank the program ships: a question without an explanation or exam point\n"
+        "             is an error\n"
+        "check changes nothing and exits with 0 when the bank is sound, 1 when it lists errors; its\n"
+        "\"quality\" section shows the answer cues, repeats and room in the shares of the draw plan.\n",
         stderr);
     return 2;
 }
@@ -39,7 +42,7 @@ void printAll(const QStringList& lines) {
 struct Args {
     QStringList positional;
     QString out, source, base;
-    bool plain = false, upgrade = false, verbose = false, bad = false;
+    bool plain = false, upgrade = false, delivered = false, verbose = false, bad = false;
 };
 
 Args parse(const QStringList& args) {
@@ -55,6 +58,8 @@ Args parse(const QStringList& args) {
             a.plain = true;
         else if (args[i] == u"--upgrade")
             a.upgrade = true;
+        else if (args[i] == u"--delivered")
+            a.delivered = true;
         else if (args[i] == u"--verbose")
             a.verbose = true;
         else if (args[i].startsWith(u'-'))
@@ -98,6 +103,11 @@ int report(const QString& what, const tools::CheckReport& r, bool verbose) {
     if (verbose)
         for (const QString& n : r.notes)
             std::printf("%s\n", n.toLocal8Bit().constData());
+    if (!r.quality.isEmpty()) {
+        std::printf("quality:\n");
+        for (const QString& q : r.quality)
+            std::printf("  %s\n", q.toLocal8Bit().constData());
+    }
     printAll(r.lines());
     std::printf("%s: %d error(s), %d warning(s)\n", what.toLocal8Bit().constData(), r.errorCount(),
                 r.warningCount());
@@ -105,7 +115,7 @@ int report(const QString& what, const tools::CheckReport& r, bool verbose) {
 }
 
 int check(const Args& a) {
-    const tools::CheckOptions options{a.upgrade};
+    const tools::CheckOptions options{a.upgrade, a.delivered};
     if (!a.source.isEmpty()) {
         if (!a.positional.isEmpty())
             return usage();

@@ -4,7 +4,9 @@
 #include "store/Database.h"
 #include "store/DrawPlan.h"
 #include "tools/AnswerKey.h"
+#include "tools/BankBuilder.h"
 #include "tools/BankCheck.h"
+#include "tools/BankQuality.h"
 #include "tools/SynthBank.h"
 
 #include <QCryptographicHash>
@@ -22,6 +24,59 @@ QByteArray digest(const QString& path) {
     QFile f(path);
     f.open(QIODevice::ReadOnly);
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+// A question planted in a bank for the quality figures: its key, its options and whether it has an
+// explanation and an exam point.
+struct Planted {
+    int type = 61;
+    QString key;
+    QStringList options;
+    bool explained = true;
+    bool linked = true;
+};
+
+// Single-choice questions with these keys, the options of the same length but the one at `longest`
+// (0-based), which is twice as long. -1: no option is longer than the others.
+QList<Planted> singles(const QString& keys, const QList<int>& longest = {}) {
+    QList<Planted> out;
+    for (int i = 0; i < keys.size(); ++i) {
+        Planted p;
+        p.key = keys.mid(i, 1);
+        p.options = {QStringLiteral("甲乙丙丁"), QStringLiteral("戊己庚辛"), QStringLiteral("子丑寅卯"),
+                     QStringLiteral("辰巳午未")};
+        const int at = longest.value(i, -1);
+        if (at >= 0)
+            p.options[at] += QStringLiteral("再长一些");
+        out << p;
+    }
+    return out;
+}
+
+// Problems of one topic and severity.
+QStringList problemsOf(const tools::CheckReport& r, const QString& topic,
+                       CheckProblem::Severity severity = CheckProblem::Severity::Warning) {
+    QStringList out;
+    for (const CheckProblem& p : r.problems())
+        if (p.topic == topic && p.severity == severity)
+            out << p.text;
+    return out;
+}
+
+// What the quality section shows and warns of, for a failing test to print.
+QString said(const tools::CheckReport& r) {
+    return (r.quality + problemsOf(r, QStringLiteral("quality")) +
+            problemsOf(r, QStringLiteral("quality"), CheckProblem::Severity::Error))
+        .join(u'\n');
+}
+
+// Everything but the quality figures.
+QStringList besidesQuality(const tools::CheckReport& r) {
+    QStringList out;
+    for (const CheckProblem& p : r.problems())
+        if (p.topic != u"quality" && p.topic != u"headroom")
+            out << p.topic + QStringLiteral(": ") + p.text;
+    return out;
 }
 
 } // namespace
@@ -46,6 +101,37 @@ class TestBankCheck : public QObject {
     }
 
     static QString first(store::Database& db, const QString& sql) { return db.scalar(sql).toString(); }
+
+    // The sound bank with its questions replaced by these, listed in this order in one section.
+    tools::CheckReport checkPlanted(const QList<Planted>& questions, bool delivered = false) {
+        const QString copy = m_dir.filePath(QStringLiteral("planted%1.mdb").arg(++m_copies));
+        QFile::copy(m_sound, copy);
+        {
+            store::Database db;
+            db.open(copy, store::BankKey());
+            const QString section = first(db, QStringLiteral("select min(C1) from tab_kmmc where len(C1)=6"));
+            const QString point = first(db, QStringLiteral("select min(ftid) from tab_rule"));
+            db.execute(QStringLiteral("delete from tab_answ"));
+            db.execute(QStringLiteral("delete from tab_exer"));
+            for (int i = 0; i < questions.size(); ++i) {
+                const Planted& q = questions[i];
+                const QString id =
+                    section + QStringLiteral("%1%2").arg(q.type).arg(i + 1, 4, 10, QChar(u'0'));
+                db.execute(QStringLiteral("insert into tab_answ (A1,A2,A2_1,K3,A10,A13,xx,F1,ecount) values "
+                                          "(:A1,:A2,:A2_1,:K3,:A10,:A13,:xx,0,0)"),
+                           {id, q.key, int(q.options.size()), q.linked ? QVariant(point) : QVariant(),
+                            section, q.type, i + 1});
+                QString stem = QStringLiteral("第 %1 题：").arg(i + 1);
+                for (int o = 0; o < q.options.size(); ++o)
+                    stem += QStringLiteral("\n\n%1. %2").arg(QChar(u'A' + o)).arg(q.options[o]);
+                db.execute(QStringLiteral("insert into tab_exer (A1,A15,jx) values (:A1,:A15,:jx)"),
+                           {id, tools::authorTextToRichText(stem),
+                            q.explained ? QVariant(tools::authorTextToRichText(QStringLiteral("解析。")))
+                                        : QVariant()});
+            }
+        }
+        return tools::checkBankFile(copy, false, tools::CheckOptions{false, delivered});
+    }
 
 private slots:
     void initTestCase() {
@@ -127,7 +213,7 @@ private slots:
         QVERIFY2(tools::synthBank(10000, file, false, &errors, &s), qPrintable(errors.join(u'\n')));
         QCOMPARE(s.questions, 10000);
         const tools::CheckReport r = tools::checkBankFile(file, false);
-        QVERIFY2(r.errorCount() == 0 && r.warningCount() == 0, qPrintable(r.lines().join(u'\n')));
+        QVERIFY2(r.errorCount() == 0 && besidesQuality(r).isEmpty(), qPrintable(r.lines().join(u'\n')));
 
         store::Database db;
         db.open(file, store::BankKey());
@@ -156,8 +242,12 @@ private slots:
     }
 
     void soundBankHasNothingToReport() {
+        // A synthetic bank draws its keys at random and leaves some questions without an explanation or
+        // exam point: only the quality figures speak of it.
         const tools::CheckReport r = checkWith([](store::Database&) {});
-        QVERIFY2(r.problems().isEmpty(), qPrintable(r.lines().join(u'\n')));
+        QVERIFY2(besidesQuality(r).isEmpty(), qPrintable(r.lines().join(u'\n')));
+        QCOMPARE(r.errorCount(), 0);
+        QVERIFY(!r.quality.isEmpty());
     }
 
     void findsWrongAnswerKeys() {
@@ -279,7 +369,13 @@ private slots:
         QVERIFY(r.has(QStringLiteral("draw"), QStringLiteral("8 candidate(s) for 6"),
                       CheckProblem::Severity::Warning));
         r = keep(9);
-        QVERIFY(r.problems().isEmpty());
+        QVERIFY(problemsOf(r, QStringLiteral("draw")).isEmpty());
+        QVERIFY(r.has(QStringLiteral("headroom"),
+                      QStringLiteral("kind 5, type 64, chapters 05*: 9 candidate(s) for "
+                                     "6 in a paper, fewer than 4 times"),
+                      CheckProblem::Severity::Warning));
+        QVERIFY(r.quality.contains(
+            QStringLiteral("kind 5: the thinnest share holds 1.5 times its count (4 wanted)")));
 
         // A question whose state is empty is no candidate either.
         r = checkWith([](store::Database& db) {
@@ -304,6 +400,183 @@ private slots:
         });
         QVERIFY(r.has(QStringLiteral("schema"), QStringLiteral("tab_rule has the columns")));
         QVERIFY(r.has(QStringLiteral("schema"), QStringLiteral("nothing further")));
+    }
+
+    void optionsAreReadFromTheStem() {
+        QCOMPARE(tools::optionTexts(QStringLiteral("题干：\n\nA. 一\n\nB．二\n\nC、三\n\nD. 四"), 4),
+                 (QStringList{QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三"),
+                              QStringLiteral("四")}));
+        // A paragraph that is no option continues the option before it; a run that starts again at A
+        // replaces the one before (a case stem may list its own items).
+        QCOMPARE(tools::optionTexts(QStringLiteral("A. 旧\nB. 旧\n问题：\nA. 新\n接着\nB. 二"), 2),
+                 (QStringList{QStringLiteral("新 接着"), QStringLiteral("二")}));
+        // Letters out of order or too few options read as nothing.
+        QVERIFY(tools::optionTexts(QStringLiteral("A. 一\nC. 三\nD. 四"), 3).isEmpty());
+        QVERIFY(tools::optionTexts(QStringLiteral("A. 一\nB. 二"), 4).isEmpty());
+        QVERIFY(tools::optionTexts(QStringLiteral("没有选项"), 2).isEmpty());
+    }
+
+    void longestOptionKeyedMoreThanChanceIsACue() {
+        // Twenty questions keyed on their longest option.
+        const QString keys = QStringLiteral("ABCDABCDBADCCDABDCBA");
+        QList<int> longest;
+        for (const QChar c : keys)
+            longest << c.unicode() - u'A';
+        tools::CheckReport r = checkPlanted(singles(keys, longest));
+        QVERIFY2(r.has(QStringLiteral("quality"),
+                       QStringLiteral("longest option is keyed in 100% of the "
+                                      "questions, chance gives 25%"),
+                       CheckProblem::Severity::Warning),
+                 qPrintable(said(r)));
+        QVERIFY(
+            r.quality.join(u'\n').contains(QStringLiteral("longest option keyed in 100% of 20 (chance 25%); "
+                                                          "where 1.5 times the next: 100% of 20")));
+
+        // The longest option keyed in 5 of 20, as chance has it; questions without one longest option are
+        // not counted.
+        for (int i = 0; i < longest.size(); ++i)
+            if (i % 4 != 0)
+                longest[i] = (longest[i] + 1) % 4;
+        QList<Planted> set = singles(keys, longest);
+        set += singles(QStringLiteral("ABCD"));
+        r = checkPlanted(set);
+        QVERIFY2(r.quality.join(u'\n').contains(QStringLiteral("longest option keyed in 25% of 20")),
+                 qPrintable(said(r)));
+        QVERIFY(
+            !r.has(QStringLiteral("quality"), QStringLiteral("longest"), CheckProblem::Severity::Warning));
+    }
+
+    void keyLettersAndRepeatsAreJudgedAgainstChance() {
+        // Balanced letters, consecutive keys repeating 4 times in 19 pairs (chance 25%): nothing to say.
+        const QString fair = QStringLiteral("AABCDDBACCBDABBCDACD");
+        tools::CheckReport r = checkPlanted(singles(fair));
+        QVERIFY2(problemsOf(r, QStringLiteral("quality")).isEmpty(), qPrintable(said(r)));
+        QVERIFY2(r.quality.join(u'\n').contains(QStringLiteral("key letters: A 25%, B 25%, C 25%, D 25%")),
+                 qPrintable(said(r)));
+        QVERIFY2(r.quality.join(u'\n').contains(
+                     QStringLiteral("consecutive questions share a key in 21% of 19 pairs (chance 25%)")),
+                 qPrintable(said(r)));
+
+        // Keys that never repeat are a cue too: a learner who saw B rules B out next time.
+        r = checkPlanted(singles(QStringLiteral("ABCDABCDABCDABCDABCD")));
+        QVERIFY(r.has(QStringLiteral("quality"),
+                      QStringLiteral("share a key in 0% of the pairs, chance gives 25%"),
+                      CheckProblem::Severity::Warning));
+
+        // A keyed most often: the letter is named, and so are the letters keyed too rarely.
+        r = checkPlanted(singles(QStringLiteral("AAAAAAAAAABBBCCCDDDA")));
+        QVERIFY2(r.has(QStringLiteral("quality"),
+                       QStringLiteral("A is the key of 55% of the questions, chance "
+                                      "gives 25%"),
+                       CheckProblem::Severity::Warning),
+                 qPrintable(said(r)));
+        // Ten points below chance is still within it.
+        QVERIFY(!r.has(QStringLiteral("quality"), QStringLiteral("B is the key"),
+                       CheckProblem::Severity::Warning));
+
+        // Nine questions are too few to judge.
+        r = checkPlanted(singles(QStringLiteral("AAAAAAAAA")));
+        QVERIFY(problemsOf(r, QStringLiteral("quality")).isEmpty());
+    }
+
+    void multipleChoiceKeysSpreadOverLettersAndSizes() {
+        const auto multiple = [](const QStringList& keys, int type = 65) {
+            QList<Planted> out;
+            for (const QString& k : keys)
+                out << Planted{type,
+                               k,
+                               {QStringLiteral("一一"), QStringLiteral("二二"), QStringLiteral("三三"),
+                                QStringLiteral("四四")}};
+            return out;
+        };
+        // Every key "all but the last": D never keyed, A always, no key of two or four letters.
+        tools::CheckReport r = checkPlanted(multiple(QStringList(12, QStringLiteral("ABC"))));
+        const QStringList warned = problemsOf(r, QStringLiteral("quality"));
+        for (const QString& fragment :
+             {QStringLiteral("A is keyed in 100% of the four-option questions"),
+              QStringLiteral("D is keyed in 0% of the four-option questions"),
+              QStringLiteral("no key of 2 letters"), QStringLiteral("no key of 4 letters"),
+              QStringLiteral("100% of the keys leaving one option out leave out the last")})
+            QVERIFY2(warned.join(u'\n').contains(fragment),
+                     qPrintable(fragment + u'\n' + warned.join(u'\n')));
+        QVERIFY(r.quality.join(u'\n').contains(QStringLiteral("key sizes: 3 letters 12")));
+
+        // Keys of every size, each letter in 50% to 75%, the left-out letter varying.
+        const QStringList spread{QStringLiteral("AB"),  QStringLiteral("CD"),  QStringLiteral("ABCD"),
+                                 QStringLiteral("ACD"), QStringLiteral("ABD"), QStringLiteral("BCD"),
+                                 QStringLiteral("BC"),  QStringLiteral("AD"),  QStringLiteral("ABC"),
+                                 QStringLiteral("BD"),  QStringLiteral("AC"),  QStringLiteral("ABCD")};
+        r = checkPlanted(multiple(spread));
+        QVERIFY2(problemsOf(r, QStringLiteral("quality")).isEmpty(), qPrintable(said(r)));
+        QVERIFY(r.quality.join(u'\n').contains(
+            QStringLiteral("four-option questions (12): A 67%, B 67%, C 67%, D 67%")));
+
+        // Indefinite choice keys one letter too: its letters are judged against their mean, and a key of
+        // one letter is expected among its sizes.
+        QStringList indefinite = spread;
+        indefinite.replaceInStrings(QStringLiteral("ABCD"), QStringLiteral("A"));
+        r = checkPlanted(multiple(indefinite + QStringList{QStringLiteral("A"), QStringLiteral("A")}, 66));
+        QVERIFY2(r.has(QStringLiteral("quality"),
+                       QStringLiteral("A is keyed in 71% of the four-option questions, "
+                                      "the letters 50% on average"),
+                       CheckProblem::Severity::Warning),
+                 qPrintable(said(r)));
+        QVERIFY(r.has(QStringLiteral("quality"), QStringLiteral("no key of 4 letters"),
+                      CheckProblem::Severity::Warning));
+    }
+
+    void absoluteWordsInOptionsAreATellWhenNeverKeyed() {
+        // Twelve questions, each with one option saying "一定" that is never keyed.
+        const auto planted = [](bool keyedToo) {
+            QList<Planted> out;
+            for (int i = 0; i < 12; ++i) {
+                Planted p{65,
+                          QStringLiteral("AB"),
+                          {QStringLiteral("数据要备份"), QStringLiteral("密码要保密"),
+                           QStringLiteral("补丁要及时"), QStringLiteral("口令一定要短")}};
+                if (keyedToo && i % 2 == 0) {
+                    p.options[0] = QStringLiteral("数据一定要备份");
+                    p.options[3] = QStringLiteral("口令要短");
+                }
+                out << p;
+            }
+            return out;
+        };
+        tools::CheckReport r = checkPlanted(planted(false));
+        QVERIFY2(r.has(QStringLiteral("quality"),
+                       QStringLiteral("options with an absolute word are keyed in 0%, "
+                                      "the rest in 67%"),
+                       CheckProblem::Severity::Warning),
+                 qPrintable(said(r)));
+        // The word keyed in half of the questions, as often as the other options: no tell.
+        r = checkPlanted(planted(true));
+        QVERIFY2(
+            !r.has(QStringLiteral("quality"), QStringLiteral("absolute"), CheckProblem::Severity::Warning),
+            qPrintable(said(r)));
+        QVERIFY(r.quality.join(u'\n').contains(QStringLiteral("keyed 50% of 12, the rest 50% of 36")));
+    }
+
+    void theDeliveredBankFailsOnQuestionsWithoutExplanationOrExamPoint() {
+        QList<Planted> set = singles(QStringLiteral("ABCD"));
+        set[1].explained = false;
+        set[2].linked = false;
+        set[3].explained = set[3].linked = false;
+        // Any other bank says how many there are.
+        tools::CheckReport r = checkPlanted(set);
+        QCOMPARE(problemsOf(r, QStringLiteral("quality"), CheckProblem::Severity::Error).size(), 0);
+        QVERIFY2(r.has(QStringLiteral("quality"),
+                       QStringLiteral("2 question(s) have no explanation, the first "),
+                       CheckProblem::Severity::Warning),
+                 qPrintable(said(r)));
+        QVERIFY(r.quality.contains(
+            QStringLiteral("2 question(s) without an explanation, 2 without an exam point")));
+
+        r = checkPlanted(set, true);
+        const QStringList errors = problemsOf(r, QStringLiteral("quality"), CheckProblem::Severity::Error);
+        QCOMPARE(errors.size(), 4);
+        QVERIFY(errors.filter(QStringLiteral("0002 has no explanation")).size() == 1);
+        QVERIFY(errors.filter(QStringLiteral("0003 has no exam point")).size() == 1);
+        QVERIFY(errors.filter(QStringLiteral("0004 has no")).size() == 2);
     }
 
     void readsWithoutChangingAnything() {
