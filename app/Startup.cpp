@@ -1,5 +1,8 @@
 #include "app/Startup.h"
 
+#include "app/PageViewer.h"
+#include "app/Uabout.h"
+#include "app/Uconfig.h"
 #include "app/start.h"
 #include "platform/MenuPlayer.h"
 #include "platform/SingleInstance.h"
@@ -45,6 +48,17 @@ void RegisterWindows(TFrmStart& start) {
     start.SetWindowOpener(QStringLiteral("szjh"),
                           [&start] { OpenWindow([&start] { return new TFrmplan(&start); }); });
     start.SetWindowOpener(QStringLiteral("sj"), [&start] { OpenWindow([&start] { return new Tfrmstxz(&start); }); });
+    // Settings, about and the pages: no hourglass for the settings and the about window.
+    start.SetWindowOpener(QStringLiteral("music"), [&start] { OpenConfig(&start, 0); });
+    start.SetWindowOpener(QStringLiteral("sztime"), [&start] { OpenConfig(&start, 1); });
+    start.SetWindowOpener(QStringLiteral("about"),
+                          [&start] { OpenWindowNoHourglass([&start] { return new TFrmAbout(&start); }); });
+    start.SetWindowOpener(QStringLiteral("fg"),
+                          [&start] { OpenPage(&start, QString::fromUtf8(pages::Regulations)); });
+    start.SetWindowOpener(QStringLiteral("lxfs"),
+                          [&start] { OpenPage(&start, QString::fromUtf8(pages::Contacts)); });
+    start.SetWindowOpener(QStringLiteral("help"),
+                          [&start] { OpenPage(&start, QString::fromUtf8(pages::Guide)); });
 }
 
 bool SmallFontsActive() {

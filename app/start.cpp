@@ -1,10 +1,12 @@
 #include "app/start.h"
 
 #include "app/Startup.h"
+#include "app/Uconfig.h"
 
 #include "exam/MockExam.h"
 #include "exam/Ueset.h"
 #include "platform/MenuPlayer.h"
+#include "platform/MusicPlayer.h"
 #include "store/Clock.h"
 #include "store/Schema.h"
 #include "store/TimeText.h"
@@ -12,6 +14,7 @@
 #include "ui/AppState.h"
 #include "ui/Helpers.h"
 #include "ui/Services.h"
+#include "ui/Udlg.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -21,7 +24,7 @@ TFrmStart* FrmStart = nullptr;
 
 TFrmStart::TFrmStart(const QString& menuFile, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_menu(new MenuPlayer(this)),
-      m_menuFile(menuFile) {
+      m_music(CreateMusicPlayer()), m_menuFile(menuFile) {
     setObjectName(QStringLiteral("FrmStart"));
     setWindowTitle(ProductTitle());
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -34,6 +37,22 @@ TFrmStart::TFrmStart(const QString& menuFile, QWidget* parent)
     // The mock exam: "mnks".."mnks5" draw a paper of the kind mnks stored; "szks" edits its settings.
     SetWindowOpener(QStringLiteral("mnks"), [this] { RunMockExam(PaperKind, this); });
     SetWindowOpener(QStringLiteral("szks"), [this] { OpenWindow([this] { return new TFrmEset(this); }); });
+    SetBackgroundMusicRoutine([this](const QString& file, bool on) { PlayBackgroundMusic(file, on); });
+}
+
+TFrmStart::~TFrmStart() {
+    SetBackgroundMusicRoutine({});
+}
+
+void TFrmStart::PlayBackgroundMusic(const QString& file, bool on) {
+    if (!m_music->soundDevicePresent()) {
+        ShowPrompt(QStringLiteral("提示"), QStringLiteral("没发现声卡！"), 1, 1, QStringLiteral("NO"));
+        return;
+    }
+    if (!on)
+        m_music->stop();
+    else if (!m_music->play(file))
+        ShowPrompt(QStringLiteral("提示"), QStringLiteral("无法播放背景音乐！"), 1, 1, QStringLiteral("NO"));
 }
 
 void TFrmStart::SetWindowOpener(const QString& command, std::function<void()> open) {

@@ -4,8 +4,10 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class MenuPlayer;
+class MusicPlayer;
 class TDM1;
 
 // The main window: borderless, filling the screen, with the animated menu whose command strings it
@@ -15,6 +17,7 @@ class TFrmStart : public QWidget {
 
 public:
     explicit TFrmStart(const QString& menuFile, QWidget* parent = nullptr);
+    ~TFrmStart() override;
     Q_DISABLE_COPY_MOVE(TFrmStart)
 
     // Runs a menu command. Commands match exactly, letter case included; anything else does nothing.
@@ -26,6 +29,11 @@ public:
     void SetWindowOpener(const QString& command, std::function<void()> open);
 
     MenuPlayer* Menu() const { return m_menu; }
+
+    // The background music: with on, plays file once from its start in place of what plays; without,
+    // stops. Tells the learner when there is no sound device or the tune cannot be played. Returns at
+    // once; the music outlives the settings window that started it.
+    void PlayBackgroundMusic(const QString& file, bool on);
 
     // Fills QuestionTimeTable from the question-type table of the current paper kind.
     static void LoadQuestionTimeTable(TDM1& dm);
@@ -41,6 +49,7 @@ private:
     void Open(const QString& command);
 
     MenuPlayer* m_menu;
+    std::unique_ptr<MusicPlayer> m_music;
     QString m_menuFile;
     bool m_shown = false;
     QHash<QString, std::function<void()>> m_openers;

@@ -1,5 +1,6 @@
 #include "exam/Uexam.h"
 
+#include "app/Uconfig.h"
 #include "exam/ExamMarking.h"
 #include "exam/PaperRandom.h"
 #include "exam/PauseCover.h"
@@ -444,8 +445,7 @@ void TFrmExam::epEfTrBtn6Click() {
 }
 
 void TFrmExam::epEfTrBtn8Click() {
-    // The settings window comes with the program's settings; until then the learner is told so.
-    RunChild([] { ShowNotYetAvailable(); });
+    RunChild([this] { OpenConfig(this, 0); });
     RunPendingEnd();
 }
 

@@ -1,5 +1,6 @@
 #include "practice/PracticeWindow.h"
 
+#include "app/Uconfig.h"
 #include "authoring/Utedit.h"
 #include "platform/Desktop.h"
 #include "practice/Marking.h"
@@ -193,7 +194,7 @@ void PracticeWindow::buildUi() {
     connect(voidButton, &QPushButton::clicked, this, guarded([this] { ToggleVoid(); }));
     connect(notes, &QPushButton::clicked, this, guarded([this] { OpenNotes(); }));
     connect(points, &QPushButton::clicked, this, guarded([this] { OpenRelatedPoints(); }));
-    connect(settings, &QPushButton::clicked, this, [] { ShowNotYetAvailable(); });
+    connect(settings, &QPushButton::clicked, this, [this] { OpenConfig(this, 0); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(desktop, &QPushButton::clicked, this, [] { ShowDesktop(); });
 }

@@ -1,5 +1,6 @@
 #include "practice/Ukmmc.h"
 
+#include "app/Uconfig.h"
 #include "authoring/UInPut.h"
 #include "practice/Ulxxt.h"
 #include "store/JetSql.h"
@@ -98,7 +99,7 @@ TFrmkmmc::TFrmkmmc(QWidget* parent) : QDialog(parent) {
         else if (qstrcmp(b.name, "Entry") == 0)
             connect(button, &QPushButton::clicked, this, [this] { OpenEntry(); });
         else if (qstrcmp(b.name, "Close") != 0)
-            connect(button, &QPushButton::clicked, this, [] { ShowNotYetAvailable(); });
+            connect(button, &QPushButton::clicked, this, [this] { OpenConfig(this, 0); });
     }
     side->addStretch();
     root->addLayout(side);

@@ -1,5 +1,6 @@
 #include "records/Urz.h"
 
+#include "app/Uconfig.h"
 #include "records/StudyRecords.h"
 #include "store/dm.h"
 #include "ui/AppState.h"
@@ -74,7 +75,7 @@ TFrmRz::TFrmRz(QWidget* parent) : QDialog(parent) {
     }
     totals->addLayout(buttons);
     root->addLayout(totals);
-    connect(settings, &QPushButton::clicked, this, [] { ShowNotYetAvailable(); });
+    connect(settings, &QPushButton::clicked, this, [this] { OpenConfig(this, 0); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
 
     FormCreate();

@@ -1,5 +1,6 @@
 #include "records/uchart.h"
 
+#include "app/Uconfig.h"
 #include "records/StudyRecords.h"
 #include "store/dm.h"
 #include "ui/AppState.h"
@@ -159,7 +160,7 @@ void Tfrmchart::buildUi() {
     connect(m_showLabels, &QCheckBox::clicked, this, [this](bool on) { SetLabelsShown(on); });
     connect(made[0], &QPushButton::clicked, this, [this] { SaveAs(); });
     connect(made[1], &QPushButton::clicked, this, [this] { Print(); });
-    connect(made[2], &QPushButton::clicked, this, [] { ShowNotYetAvailable(); });
+    connect(made[2], &QPushButton::clicked, this, [this] { OpenConfig(this, 0); });
     connect(made[3], &QPushButton::clicked, this, &QDialog::close);
 }
 
