@@ -4,6 +4,7 @@
 #include "authoring/QuestionSave.h"
 #include "authoring/RichTextEditor.h"
 #include "store/DataSet.h"
+#include "store/JetSql.h"
 #include "store/dm.h"
 #include "ui/AppState.h"
 #include "ui/Helpers.h"
@@ -58,10 +59,11 @@ QString TfrmTedit::PointLimitText() const {
 void TfrmTedit::FormShow() {
     m_id = m_question.asString(QStringLiteral("A1"));
 
+    // The practice's own content cursor, opened the way the practice opens it.
     store::DataSet& content = DM1->cn1query_nr;
     content.close();
-    content.setCommandText(QStringLiteral("select * from tab_exer where A1=:A1"));
-    content.setParams({m_id});
+    content.setCommandText(QStringLiteral("select * from tab_exer where a1 =") + store::quoted(m_id));
+    content.setParams({});
     content.open();
     if (!content.isEmpty()) {
         RxDBRichEdit1->setRichText(content.asBytes(QStringLiteral("A15")));

@@ -205,6 +205,45 @@ private slots:
         QVERIFY(reopened);
     }
 
+    void entryRefusesHeadingsAndReportsATreeThatCannotBeReadAgain() {
+        ScopedMessages shown;
+        start();
+        bool entered = false;
+        whenModal<TFrmkmmc>([&](TFrmkmmc* nav) {
+            // A subject is a heading: no entry window.
+            clickChapter(nav, QStringLiteral("0"));
+            QTest::mouseClick(button(nav, "Entry"), Qt::LeftButton);
+            QCOMPARE(shown->shown.size(), 1);
+            QCOMPARE(shown->shown[0].text, QStringLiteral("请选择具体章节目录！"));
+            QCOMPARE(QApplication::activeModalWidget(), nav);
+
+            clickChapter(nav, QStringLiteral("0501"));
+            const int total = nav->StatisticsValue(0);
+            whenModal<TFrmInPut>([&](TFrmInPut* entry) {
+                entry->Re1->setPlainText(QStringLiteral("章的题"));
+                entry->Edit1->setText(QStringLiteral("A"));
+                QVERIFY(entry->Save());
+                entered = true;
+                // The chapter tree cannot be read again once the window has closed.
+                DM1->ADOCn1.failStatementsContaining(QStringLiteral("tab_kmmc"));
+                QTest::mouseClick(button(entry, "Close"), Qt::LeftButton);
+            });
+            QTest::mouseClick(button(nav, "Entry"), Qt::LeftButton);
+            DM1->ADOCn1.failStatementsContaining(QString());
+            QCOMPARE(QApplication::activeModalWidget(), nav);
+            QCOMPARE(shown->shown.size(), 2);
+            QCOMPARE(shown->shown[1].text, QStringLiteral("录入试题后出现异常!"));
+            QCOMPARE(shown->shown[1].icon, MsgIcon::Warning);
+            QCOMPARE(nav->StatisticsValue(0), total + 1); // the saved question is still counted
+            QTest::mouseClick(button(nav, "Close"), Qt::LeftButton);
+        });
+        clickMenu(QStringLiteral("lx"));
+        QVERIFY(entered);
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(scalar(QStringLiteral("select count(*) from tab_answ where A10='0501' and F1=2")).toInt(),
+                 1);
+    }
+
     void aLearnersQuestionIsDrawnIntoAPaper() {
         ScopedMessages shown;
         start();
