@@ -47,12 +47,12 @@ private slots:
     }
 
     void passesTheCheck() {
-        // As the build checks it: a question without an explanation or exam point would be an error. The
-        // quality figures are for the authors to read.
+        // As the build checks it: a question without an explanation or exam point would be an error.
+        // The bank gives a test-wise learner nothing to guess from either: no quality figure is far from
+        // chance and every share has its room.
         const tools::CheckReport r = tools::checkBankFile(m_bank, false, tools::CheckOptions{false, true});
-        QVERIFY2(r.errorCount() == 0, qPrintable(r.lines().join(u'\n')));
-        for (const tools::CheckProblem& p : r.problems())
-            QVERIFY2(p.topic == u"quality" || p.topic == u"headroom", qPrintable(p.topic + u' ' + p.text));
+        QVERIFY2(r.errorCount() == 0 && r.warningCount() == 0,
+                 qPrintable((r.quality + r.lines()).join(u'\n')));
         QVERIFY(!r.quality.isEmpty());
     }
 
@@ -114,7 +114,7 @@ private slots:
     void contentHasWhatTheWindowsShow() {
         store::Database db;
         db.open(m_bank, store::BankKey());
-        QVERIFY(count(db, QStringLiteral("select count(*) from tab_answ")) >= 500);
+        QVERIFY(count(db, QStringLiteral("select count(*) from tab_answ")) >= 1300);
         QVERIFY(count(db, QStringLiteral("select count(*) from tab_title")) > 0);
         QVERIFY(count(db, QStringLiteral("select count(*) from tab_rule")) > 0);
         QVERIFY(count(db, QStringLiteral("select count(*) from tab_answ where K4 is not null")) > 0);
