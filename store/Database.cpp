@@ -132,6 +132,33 @@ void Database::open(const QString& path, const QByteArray& rawKey, OpenMode mode
     m_path = path;
 }
 
+void Database::backupTo(const QString& target, const QByteArray& rawKey,
+                        const std::function<void(int done, int total)>& progress) {
+    if (!m_db)
+        throw DbError(QStringLiteral("the database is not open"));
+    if (m_tx != TxState::None)
+        throw DbError(QStringLiteral("a copy is not taken inside a write"));
+    QFile::remove(target);
+    Database copy;
+    copy.open(target, rawKey, OpenMode::Create);
+    sqlite3_backup* backup = sqlite3_backup_init(copy.m_db, "main", m_db, "main");
+    if (!backup)
+        throw DbError(QStringLiteral("cannot copy the database: ") + engineMessage(copy.m_db));
+    int rc = SQLITE_OK;
+    do {
+        rc = sqlite3_backup_step(backup, 512);
+        const int total = sqlite3_backup_pagecount(backup);
+        if (progress)
+            progress(total - sqlite3_backup_remaining(backup), total);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            sqlite3_sleep(20);
+    } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
+    sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        throw DbError(QStringLiteral("cannot copy the database: ") + QString::fromUtf8(sqlite3_errstr(rc)), rc);
+    copy.close();
+}
+
 void Database::useRollbackJournal() {
     if (!m_db)
         throw DbError(QStringLiteral("the database is not open"));

@@ -47,6 +47,12 @@ public:
     // write-ahead mode is brought back to one file here. Throws when the switch fails.
     void useRollbackJournal();
     void close();
+    // Copies the whole database, as the engine sees it at this moment, into a new file at target written
+    // with rawKey (an existing file there is replaced). Not inside a transaction of this connection.
+    // progress(done, total) is called with pages after each step of the copy, so a window can stay
+    // responsive; the copy is complete when this returns. Throws DbError, leaving target partial.
+    void backupTo(const QString& target, const QByteArray& rawKey,
+                  const std::function<void(int done, int total)>& progress = {});
     bool isOpen() const { return m_db != nullptr; }
     const QString& path() const { return m_path; }
     sqlite3* handle() const { return m_db; }

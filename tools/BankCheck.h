@@ -24,6 +24,8 @@ struct CheckOptions {
     bool upgrade = false;
     // The bank the program ships: every question it holds has an explanation and an exam point.
     bool delivered = false;
+    // A learner's bank checked from the program: the authors' quality figures are left out.
+    bool learner = false;
 };
 
 // What a check found. A rule that fires very often keeps its first problems and counts the rest.
@@ -58,6 +60,10 @@ private:
     int m_errors = 0;
     int m_warnings = 0;
 };
+
+// Why a stored rich text would not show whole (zero bytes, cut short, unreadable characters); empty when
+// it reads cleanly.
+QString DamageOf(const QByteArray& blob);
 
 // Checks a bank that is open on db; reads only. Every rule that the content and the program rely on:
 // the engine's integrity check, the tables' columns, answer keys, the chapter tree, the catalogue and
