@@ -4,6 +4,7 @@
 #include "app/Uabout.h"
 #include "app/Uconfig.h"
 #include "app/start.h"
+#include "exam/ExamResume.h"
 #include "platform/MenuPlayer.h"
 #include "platform/SingleInstance.h"
 #include "practice/Ukmmc.h"
@@ -11,6 +12,7 @@
 #include "records/Uplan.h"
 #include "records/Urz.h"
 #include "records/uchart.h"
+#include "safety/Usafety.h"
 #include "upgrade/ustxz.h"
 #include "store/dm.h"
 #include "ui/Helpers.h"
@@ -19,7 +21,9 @@
 #include "ui/Udlg.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
+#include <QTimer>
 
 QString ProductTitle() {
     return QStringLiteral("信息技术管理师资格考试 习题练习系统");
@@ -61,6 +65,25 @@ void RegisterWindows(TFrmStart& start) {
                           [&start] { OpenPage(&start, QString::fromUtf8(pages::Guide)); });
 }
 
+// Open, and the engine's quick check finds no damage.
+bool BankHealthy(TDM1& dm) {
+    if (!dm.DataModuleConnected)
+        return false;
+    try {
+        return dm.ADOCn1.scalar(QStringLiteral("PRAGMA quick_check")).toString() == u"ok";
+    } catch (const store::DbError&) {
+        return false;
+    }
+}
+
+// A bank that is missing or damaged, in a folder the program may write to: a read-only bank is not
+// damaged, and a copy could not be put in its place anyway.
+bool MayOfferRestore(const QString& bankPath) {
+    const QFileInfo file(bankPath);
+    const QFileInfo folder(file.absolutePath());
+    return folder.isDir() && folder.isWritable() && (!file.exists() || file.isWritable());
+}
+
 bool SmallFontsActive() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return !screen || qRound(screen->logicalDotsPerInch()) == 96;
@@ -81,9 +104,20 @@ StartResult StartProgram(const StartOptions& options) {
         return StartResult::NoMenuPlayer;
     }
     DM1 = new TDM1(options.bankPath);
-    if (!DM1->DataModuleConnected) {
+    if (!BankHealthy(*DM1)) {
+        // A bank that does not open or fails the quick check: a copy may be put in its place first.
+        const QString bankPath = DM1->BankPath();
         delete DM1;
         DM1 = nullptr;
+        if (MayOfferRestore(bankPath) && OfferRestoreAtStart(bankPath)) {
+            DM1 = new TDM1(options.bankPath);
+            if (!BankHealthy(*DM1)) {
+                delete DM1;
+                DM1 = nullptr;
+            }
+        }
+    }
+    if (!DM1) {
         messages().box(QStringLiteral("错误"), QStringLiteral("无法连接数据库！"), MsgIcon::Critical,
                        MsgButtons::Ok);
         return StartResult::NoDatabase;
@@ -96,6 +130,7 @@ StartResult StartProgram(const StartOptions& options) {
         DM1 = nullptr;
         return StartResult::LargeFonts;
     }
+    RunDailyBackup();
     FrmStart = new TFrmStart(menuFile);
     RegisterWindows(*FrmStart);
     CreateSharedWindows();
@@ -107,6 +142,8 @@ StartResult StartProgram(const StartOptions& options) {
         }
     });
     FrmStart->showMaximized();
+    // An exam cut short by a crash is offered once the menu is on screen.
+    QTimer::singleShot(0, FrmStart, [] { OfferUnfinishedExam(FrmStart); });
     return StartResult::Running;
 }
 

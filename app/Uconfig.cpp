@@ -1,5 +1,6 @@
 #include "app/Uconfig.h"
 
+#include "safety/Usafety.h"
 #include "store/dm.h"
 #include "ui/AppState.h"
 #include "ui/Helpers.h"
@@ -119,7 +120,12 @@ TFrmConfig::TFrmConfig(QWidget* parent) : QDialog(parent) {
     times->setContentsMargins(0, 0, 0, 0);
     times->addWidget(Label4);
     times->addWidget(ScrollBox1);
+    CheckButton = new QPushButton(QStringLiteral("检查题库"), this);
+    CheckButton->setObjectName(QStringLiteral("CheckButton"));
+    CheckButton->setAutoDefault(false);
+    CheckButton->setToolTip(QStringLiteral("检查题库文件是否完好，修复学习统计，或从备份恢复"));
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(CheckButton);
     buttons->addStretch();
     buttons->addWidget(epFocusButton3);
     auto* layout = new QVBoxLayout(this);
@@ -132,6 +138,8 @@ TFrmConfig::TFrmConfig(QWidget* parent) : QDialog(parent) {
     connect(FlatComboBox1, &QComboBox::activated, this, &TFrmConfig::FlatComboBox1Change);
     connect(RxSwitch1, &QAbstractButton::clicked, this, &TFrmConfig::RxSwitch1Click);
     connect(epFocusButton3, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
+    connect(CheckButton, &QPushButton::clicked, this,
+            [this] { OpenWindowNoHourglass([this] { return new TFrmBankCheck(this); }); });
 }
 
 QDoubleSpinBox* TFrmConfig::TimeBox(int i) const {

@@ -39,6 +39,7 @@ public:
     QLabel* Label4;              // "答题时间设置"
     QScrollArea* ScrollBox1;     // a row per question type
     QPushButton* epFocusButton3; // "关闭"
+    QPushButton* CheckButton;    // "检查题库"
 
     // The box of row i (from 0), named "Currencyedit" + (i + 1); nullptr past the rows.
     QDoubleSpinBox* TimeBox(int i) const;
