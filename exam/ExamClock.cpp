@@ -8,6 +8,12 @@ void ExamClock::reset() {
     m_paused = false;
 }
 
+void ExamClock::resetTo(qint64 seconds) {
+    m_kept = qMax<qint64>(0, seconds);
+    m_start = store::clock().now().addSecs(-m_kept);
+    m_paused = false;
+}
+
 QString ExamClock::pause() {
     m_kept = elapsedSeconds();
     m_paused = true;

@@ -10,6 +10,8 @@
 class ExamClock {
 public:
     void reset();
+    // Starts again as if seconds had already passed (an exam taken up after a crash).
+    void resetTo(qint64 seconds);
     // Keeps the elapsed time, truncated to whole seconds, and returns it as text.
     QString pause();
     void resume();

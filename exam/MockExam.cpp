@@ -1,5 +1,6 @@
 #include "exam/MockExam.h"
 
+#include "exam/ExamResume.h"
 #include "exam/PaperGeneration.h"
 #include "exam/Uexam.h"
 #include "store/Clock.h"
@@ -89,6 +90,24 @@ void RunMockExam(int kind, QWidget* owner) {
     if (!notice.isEmpty())
         ShowPrompt(QStringLiteral("提示"), notice, 1, 1, QStringLiteral("NO"));
     RunWindow(std::move(window));
+}
+
+bool ResumeMockExam(QWidget* owner, const QString& tableName, const QString& title, int kind, qint64 seconds) {
+    if (!DM1)
+        return false;
+    BusyCursor busy;
+    PaperKind = kind < 1 || kind > 5 ? 1 : kind;
+    DM1->PointTypeTable(PaperKind);
+    auto window = std::make_unique<TFrmExam>(owner);
+    window->ResumePaper(tableName, title, seconds);
+    if (window->LoadPaper() != 1) {
+        examresume::ClearClock(*DM1, tableName);
+        return false;
+    }
+    HideProgress();
+    busy.release();
+    RunWindow(std::move(window));
+    return true;
 }
 
 bool ReviewArchivedPaper(QWidget* owner, const QString& tableName, const QString& title, double score,

@@ -14,3 +14,7 @@ void RunMockExam(int kind, QWidget* owner);
 // shown); the program goes on.
 bool ReviewArchivedPaper(QWidget* owner, const QString& tableName, const QString& title, double score,
                          const QString& timeText);
+
+// Takes up a paper of the kind whose exam was cut short: its answers so far, its clock at seconds.
+// False when the paper cannot be opened ("无法打开试卷！" was shown).
+bool ResumeMockExam(QWidget* owner, const QString& tableName, const QString& title, int kind, qint64 seconds);

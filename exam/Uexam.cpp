@@ -2,6 +2,7 @@
 
 #include "app/Uconfig.h"
 #include "exam/ExamMarking.h"
+#include "exam/ExamResume.h"
 #include "exam/PaperRandom.h"
 #include "exam/PauseCover.h"
 #include "platform/Desktop.h"
@@ -75,12 +76,35 @@ PaperComposition TFrmExam::PreparePaper(const QString& tableName, const QString&
     return {};
 }
 
+void TFrmExam::ResumePaper(const QString& tableName, const QString& title, qint64 seconds) {
+    m_table = tableName;
+    m_title = title;
+    m_mode = kNew;
+    m_score = 0;
+    m_timeText = QStringLiteral("0:00:00");
+    m_resumeSeconds = qMax<qint64>(0, seconds);
+}
+
+void TFrmExam::StoreClock(bool now) {
+    if (m_mode != kNew || m_settled || DM1->ADOCn1.inTransaction())
+        return;
+    const qint64 seconds = m_clockCounter.elapsedSeconds();
+    if (!now && m_clockStoredAt >= 0 && seconds - m_clockStoredAt < 5)
+        return;
+    try {
+        examresume::StoreClock(*DM1, m_table, PaperKind, seconds);
+        m_clockStoredAt = seconds;
+    } catch (const store::DbError&) {
+        // Tried again at the next tick; the answers themselves are stored as the learner moves.
+    }
+}
+
 int TFrmExam::LoadPaper() {
     ShowProgress(m_mode == kNew ? QStringLiteral("正在出卷...") : QStringLiteral("正在提取试卷..."));
     try {
         if (!IsPaperTableName(m_table))
             throw store::DbError(QStringLiteral("not a paper table"));
-        if (m_mode == kNew)
+        if (m_mode == kNew && m_resumeSeconds < 0)
             DM1->ADOCn1.execute(QStringLiteral("Update ") + m_table +
                                 QStringLiteral(" set E2_1= '' where E2_1 is null or E2_1 <> ''"));
         m_set.close();
@@ -160,12 +184,17 @@ void TFrmExam::FormShow() {
     m_view->closeAnswerPanel(false);
     ActionButton(QStringLiteral("Answer"))->setText(kAnswer);
     SetupQuestionButtons(m_count);
-    m_clockCounter.reset();
-    m_clock->setText(m_clockCounter.text());
-    if (review)
-        m_timer->stop();
+    if (!review && m_resumeSeconds >= 0)
+        m_clockCounter.resetTo(m_resumeSeconds);
     else
+        m_clockCounter.reset();
+    m_clock->setText(m_clockCounter.text());
+    if (review) {
+        m_timer->stop();
+    } else {
         m_timer->start();
+        StoreClock(true);
+    }
 }
 
 QString TFrmExam::Heading() const {

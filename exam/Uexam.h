@@ -42,6 +42,8 @@ public:
     // Opens the paper's rows (clearing the answers of a new paper). 1 when it opened; otherwise the
     // learner is told "无法打开试卷！" and the result is 0.
     int LoadPaper();
+    // Takes up a paper whose exam was cut short: mode "new", the answers kept, the clock at seconds.
+    void ResumePaper(const QString& tableName, const QString& title, qint64 seconds);
 
     // What the learner sees and a test drives.
     QuestionView* View() const { return m_view; }
@@ -166,6 +168,9 @@ private:
     bool m_endPending = false;
     QString m_pendingElapsed;
     int m_childDepth = 0;
+    qint64 m_resumeSeconds = -1;  // a paper taken up again starts its clock here and keeps its answers
+    qint64 m_clockStoredAt = -1;  // the elapsed seconds last stored for a crash
+    void StoreClock(bool now);
 };
 
 template <class F> void TFrmExam::RunChild(F&& open) {

@@ -1,6 +1,7 @@
 // The end of an exam: the clock and its limit, submitting, marking, throwing a paper away, and the
 // windows that may be open when the time runs out.
 #include "exam/ExamMarking.h"
+#include "exam/ExamResume.h"
 #include "exam/PauseCover.h"
 #include "exam/Uexam.h"
 
@@ -36,6 +37,7 @@ void TFrmExam::KZTimeCounter1Timer() {
     if (m_mode != kNew || m_settled || m_paused || m_endPending || m_timeUp)
         return;
     m_clock->setText(m_clockCounter.text());
+    StoreClock(false);
     const qint64 limit = ExamLimit();
     // Reached or passed: a tick that comes late still ends the exam.
     if (limit <= 0 || m_clockCounter.elapsedSeconds() < limit)
@@ -171,6 +173,7 @@ void TFrmExam::MarkPaper(const QString& elapsed, bool timeUp) {
         return;
     }
     m_settled = true;
+    examresume::ClearClock(*DM1, m_table);
     m_mode = kOld;
     m_timeText = elapsed;
     m_score = result.score;
@@ -187,6 +190,7 @@ void TFrmExam::MarkPaper(const QString& elapsed, bool timeUp) {
 
 void TFrmExam::Discard(bool countStudyTime, const QString& elapsed) {
     m_settled = true;
+    examresume::ClearClock(*DM1, m_table);
     m_timer->stop();
     DM1->DeletePaper(m_table);
     if (countStudyTime) {
@@ -209,6 +213,7 @@ void TFrmExam::CloseReview() {
 
 void TFrmExam::Finish() {
     BusyCursor busy;
+    examresume::ClearClock(*DM1, m_table);
     m_timer->stop();
     m_cover->uncover();
     m_ending = false;
