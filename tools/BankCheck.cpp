@@ -571,7 +571,7 @@ private:
             q.key = r.text(3).trimmed();
             q.linked = r.integer(4) != 0;
             q.explained = !r.isNull(6) && !richtext::plainText(r.blob(6)).trimmed().isEmpty();
-            if (q.options >= 2 && !isSubjectiveType(q.type, m_typeNames.value(q.type)))
+            if (q.options >= 2 && QualityCounter::readsOptions(q.type))
                 q.choices = optionTexts(richtext::plainText(r.blob(5)), q.options);
             counter.add(q);
         }

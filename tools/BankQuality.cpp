@@ -83,6 +83,10 @@ QStringList optionTexts(const QString& plain, int options) {
     return run.size() == options ? run : QStringList();
 }
 
+bool QualityCounter::readsOptions(int type) {
+    return wordedOptions(type);
+}
+
 QString QualityCounter::typeName(int type) const {
     const QString name = m_typeNames.value(type);
     return name.isEmpty() ? QStringLiteral("type %1").arg(type)

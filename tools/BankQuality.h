@@ -44,6 +44,9 @@ public:
 
     explicit QualityCounter(QHash<int, QString> typeNames) : m_typeNames(std::move(typeNames)) {}
 
+    // Whether the figures read the option texts of this type (the caller need not read them otherwise).
+    static bool readsOptions(int type);
+
     void add(const QuestionFacts& q);
     // `delivered`: a question without an explanation or exam point is an error, not a warning.
     void finish(const QList<ShareRoom>& shares, bool delivered, CheckReport& report) const;
