@@ -1,6 +1,8 @@
 #include "records/Uplan.h"
 
+#include "records/Readiness.h"
 #include "records/StudyRecords.h"
+#include "reference/Laws.h"
 #include "store/Clock.h"
 #include "store/dm.h"
 #include "ui/AppState.h"
@@ -16,7 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QHeaderView>
+#include <QListWidget>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,8 +34,10 @@ const QDate kNoDate(2000, 1, 1);
 TFrmplan::TFrmplan(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmPlan"));
     setWindowTitle(QStringLiteral("学习计划"));
-    resize(560, 380);
-    auto* root = new QVBoxLayout(this);
+    resize(760, 420);
+    auto* columns = new QHBoxLayout(this);
+    auto* root = new QVBoxLayout;
+    columns->addLayout(root, 5);
 
     auto* planBox = new QGroupBox(QStringLiteral("学习计划"), this);
     planBox->setObjectName(QStringLiteral("PlanBox"));
@@ -99,10 +106,57 @@ TFrmplan::TFrmplan(QWidget* parent) : QDialog(parent) {
     }
     root->addLayout(buttons);
 
+    // Readiness, beside the plan.
+    auto* readiness = new QGroupBox(QStringLiteral("备考估计（仅供参考）"), this);
+    readiness->setObjectName(QStringLiteral("ReadinessBox"));
+    auto* box = new QVBoxLayout(readiness);
+    m_subjects = new QTableWidget(0, 3, readiness);
+    m_subjects->setObjectName(QStringLiteral("Subjects"));
+    m_subjects->setHorizontalHeaderLabels(
+        {QStringLiteral("科目"), QStringLiteral("今天估计答对"), QStringLiteral("未掌握")});
+    m_subjects->verticalHeader()->hide();
+    m_subjects->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_subjects->setSelectionMode(QAbstractItemView::NoSelection);
+    m_subjects->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_subjects->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_subjects->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    m_subjects->setMaximumHeight(150);
+    box->addWidget(m_subjects);
+    box->addWidget(new QLabel(QStringLiteral("最需要加强的考点（最弱的在前）"), readiness));
+    m_weak = new QListWidget(readiness);
+    m_weak->setObjectName(QStringLiteral("WeakPoints"));
+    box->addWidget(m_weak, 1);
+    m_practise = new QPushButton(QStringLiteral("练习此考点"), readiness);
+    m_practise->setObjectName(QStringLiteral("PractisePoint"));
+    m_practise->setAutoDefault(false);
+    auto* practiseRow = new QHBoxLayout;
+    practiseRow->addStretch();
+    practiseRow->addWidget(m_practise);
+    box->addLayout(practiseRow);
+    m_target = new QLabel(readiness);
+    m_target->setObjectName(QStringLiteral("DailyTarget"));
+    m_target->setWordWrap(true);
+    box->addWidget(m_target);
+    auto* note = new QLabel(QStringLiteral("以上由各题的掌握情况和上次作答距今的天数估算，只是估计，"
+                                           "仅供参考；算法见“使用帮助”。"),
+                            readiness);
+    note->setWordWrap(true);
+    note->setStyleSheet(QStringLiteral("color: #5d6d7e;"));
+    box->addWidget(note);
+    columns->addWidget(readiness, 6);
+
+    connect(m_practise, &QPushButton::clicked, this, [this] { PractiseWeakPoint(); });
+    connect(m_weak, &QListWidget::itemDoubleClicked, this, [this] { PractiseWeakPoint(); });
+    connect(m_weak, &QListWidget::currentRowChanged, this,
+            [this](int row) { m_practise->setEnabled(row >= 0 && row < m_weakIds.size()); });
+
     connect(m_set, &QPushButton::clicked, this, [this] { SpeedButton1Click(); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_kind, &QButtonGroup::idClicked, this, [this](int id) { ChoosePlan(id); });
-    connect(m_date, &QDateEdit::dateChanged, this, [this] { UpdateCountdown(); });
+    connect(m_date, &QDateEdit::dateChanged, this, [this] {
+        UpdateCountdown();
+        UpdateReadiness();
+    });
 }
 
 void TFrmplan::showEvent(QShowEvent* event) {
@@ -140,6 +194,7 @@ void TFrmplan::FormShow() {
     m_date->setEnabled(false);
     m_amount->setEnabled(true);
     m_minutes->setEnabled(true);
+    UpdateReadiness();
     UpdateCountdown();
 }
 
@@ -232,4 +287,63 @@ bool TFrmplan::Save() {
 void TFrmplan::done(int result) {
     DM1->Cn1Table_plan.close();
     QDialog::done(result);
+}
+
+QString TFrmplan::DailyTargetText() const {
+    return m_target->text();
+}
+
+void TFrmplan::UpdateReadiness() {
+    if (!DM1)
+        return;
+    records::Readiness r;
+    const QDate exam = m_date->date() == kNoDate ? QDate() : m_date->date();
+    if (!Guarded(QStringLiteral("无法读取学习情况！"),
+                 [&] { r = records::ReadReadiness(*DM1, store::clock().today(), exam); }))
+        return;
+    m_subjects->setRowCount(int(r.subjects.size()));
+    for (int i = 0; i < r.subjects.size(); ++i) {
+        const records::SubjectReadiness& s = r.subjects[i];
+        m_subjects->setItem(i, 0, new QTableWidgetItem(s.name.isEmpty() ? s.code : s.name));
+        auto* share = new QTableWidgetItem(QString::asprintf("%.0f%%", s.share * 100.0));
+        share->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_subjects->setItem(i, 1, share);
+        auto* open = new QTableWidgetItem(QString::number(s.notMastered));
+        open->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_subjects->setItem(i, 2, open);
+    }
+    m_weak->clear();
+    m_weakIds.clear();
+    m_weakTitles.clear();
+    for (const records::WeakPoint& p : std::as_const(r.weakest)) {
+        m_weak->addItem(QStringLiteral("%1  （%2，估计答对 %3%）")
+                            .arg(p.title.isEmpty() ? p.ftid : p.title)
+                            .arg(p.questions == 1 ? QStringLiteral("1 道题") : QStringLiteral("%1 道题").arg(p.questions))
+                            .arg(qRound(p.share * 100.0)));
+        m_weakIds << p.ftid;
+        m_weakTitles << p.title;
+    }
+    if (m_weak->count() == 0)
+        m_weak->addItem(QStringLiteral("做过题后，这里列出最需要加强的考点。"));
+    m_weak->setCurrentRow(m_weakIds.isEmpty() ? -1 : 0);
+    m_practise->setEnabled(!m_weakIds.isEmpty());
+    if (r.daysLeft < 0 && !exam.isValid())
+        m_target->setText(QStringLiteral("还有 %1 道题未掌握。设定考试日期后，这里给出每天的目标。").arg(r.notMastered));
+    else if (r.daysLeft < 0)
+        m_target->setText(QStringLiteral("考试日期已过。还有 %1 道题未掌握。").arg(r.notMastered));
+    else if (r.notMastered == 0)
+        m_target->setText(QStringLiteral("全部题目都已掌握。"));
+    else
+        m_target->setText(QStringLiteral("还有 %1 道题未掌握，距考试 %2 天：每天约 %3 道题。")
+                              .arg(r.notMastered)
+                              .arg(r.daysLeft)
+                              .arg(r.dailyTarget));
+}
+
+void TFrmplan::PractiseWeakPoint() {
+    const int row = m_weak->currentRow();
+    if (row < 0 || row >= m_weakIds.size())
+        return;
+    PractiseExamPoint(this, m_weakIds[row], m_weakTitles[row]);
+    UpdateReadiness();
 }

@@ -6,7 +6,9 @@ class QButtonGroup;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
+class QTableWidget;
 
 // The study plan: a daily target in answers or minutes, the exam date, and the countdown to it.
 class TFrmplan : public QDialog {
@@ -30,6 +32,16 @@ public:
     QColor CountdownColour() const;
     bool Editing() const;
 
+    // The readiness panel: an estimate per subject, the weakest exam points and the daily target.
+    QTableWidget* SubjectTable() const { return m_subjects; }
+    QListWidget* WeakPointList() const { return m_weak; }
+    QPushButton* PractisePointButton() const { return m_practise; }
+    QString DailyTargetText() const;
+    // Reads the estimate again (after a practice, or when the exam date changes).
+    void UpdateReadiness();
+    // Practises the weak point selected in the list.
+    void PractiseWeakPoint();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
@@ -47,5 +59,11 @@ private:
     QLabel* m_heading = nullptr;
     QLabel* m_days = nullptr;
     QLabel* m_unit = nullptr;
+    QTableWidget* m_subjects = nullptr;
+    QListWidget* m_weak = nullptr;
+    QPushButton* m_practise = nullptr;
+    QLabel* m_target = nullptr;
+    QStringList m_weakIds;
+    QStringList m_weakTitles;
     bool m_shown = false;
 };

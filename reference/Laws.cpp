@@ -395,13 +395,18 @@ void TfrmLawsFaGui::Practise() {
         messages().box(QStringLiteral("提示"), kNoPoints, MsgIcon::Information, MsgButtons::Ok);
         return;
     }
-    PracticeQueryText = PracticeQuery(ftid);
-    // The browser stays on screen under the practice: hiding a dialog ends its modal loop.
+    PractiseExamPoint(this, ftid, title);
+    showPointState(row);
+}
+
+void PractiseExamPoint(QWidget* owner, const QString& ftid, const QString& title) {
+    PracticeQueryText = TfrmLawsFaGui::PracticeQuery(ftid);
+    // The opener stays on screen under the practice: hiding a dialog ends its modal loop.
     std::unique_ptr<TFrmRuleLxxt> practice;
     bool loaded = false;
     const bool opened = Guarded(QStringLiteral("无法打开练习！"), [&] {
         BusyCursor busy;
-        practice = std::make_unique<TFrmRuleLxxt>(this);
+        practice = std::make_unique<TFrmRuleLxxt>(owner);
         loaded = practice->LoadPracticeSet();
     });
     if (opened && loaded) {
@@ -413,7 +418,6 @@ void TfrmLawsFaGui::Practise() {
     }
     // Destroyed only now that its modal loop has returned.
     practice.reset();
-    showPointState(row);
 }
 
 void TfrmLawsFaGui::Back() {

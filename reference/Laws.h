@@ -82,3 +82,7 @@ private:
     bool m_filling = false;
     bool m_shown = false;
 };
+
+// The practice of every question linked to one exam point (ftid, never empty), opened over owner with
+// the point's title on its hint board; "恭喜你，习题已做完！" when there is none.
+void PractiseExamPoint(QWidget* owner, const QString& ftid, const QString& title);
