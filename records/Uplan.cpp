@@ -34,7 +34,7 @@ const QDate kNoDate(2000, 1, 1);
 TFrmplan::TFrmplan(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FrmPlan"));
     setWindowTitle(QStringLiteral("学习计划"));
-    resize(760, 420);
+    resize(760, 470);
     auto* columns = new QHBoxLayout(this);
     auto* root = new QVBoxLayout;
     columns->addLayout(root, 5);
@@ -120,8 +120,8 @@ TFrmplan::TFrmplan(QWidget* parent) : QDialog(parent) {
     m_subjects->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_subjects->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     m_subjects->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-    m_subjects->setMaximumHeight(150);
     box->addWidget(m_subjects);
+    box->addSpacing(4);
     box->addWidget(new QLabel(QStringLiteral("最需要加强的考点（最弱的在前）"), readiness));
     m_weak = new QListWidget(readiness);
     m_weak->setObjectName(QStringLiteral("WeakPoints"));
@@ -312,6 +312,12 @@ void TFrmplan::UpdateReadiness() {
         open->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_subjects->setItem(i, 2, open);
     }
+    // Every subject in view, up to five; more scroll.
+    QHeaderView* header = m_subjects->horizontalHeader();
+    int height = qMax(header->sizeHint().height(), header->height()) + 2 * m_subjects->frameWidth() + 2;
+    for (int i = 0; i < qMin(5, m_subjects->rowCount()); ++i)
+        height += m_subjects->rowHeight(i);
+    m_subjects->setFixedHeight(height);
     m_weak->clear();
     m_weakIds.clear();
     m_weakTitles.clear();
