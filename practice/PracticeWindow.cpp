@@ -7,6 +7,7 @@
 #include "practice/QuestionButton.h"
 #include "practice/Ubj.h"
 #include "reference/UanswFagui.h"
+#include "store/Bookmarks.h"
 #include "store/Clock.h"
 #include "store/JetSql.h"
 #include "store/TimeText.h"
@@ -85,6 +86,14 @@ void PracticeWindow::buildUi() {
     m_hintBoard = new QLabel(QStringLiteral("提示板"), this);
     m_hintBoard->setObjectName(QStringLiteral("epLabel2"));
     top->addWidget(m_hintBoard, 1);
+    m_star = new QToolButton(this);
+    m_star->setObjectName(QStringLiteral("Bookmark"));
+    m_star->setCheckable(true);
+    m_star->setEnabled(false); // until a question shows
+    m_star->setToolTip(QStringLiteral("收藏本题，以后可以在章节目录中练习收藏的题目（S 键）"));
+    m_star->setFocusPolicy(Qt::NoFocus);
+    m_star->setText(QStringLiteral("☆ 收藏"));
+    top->addWidget(m_star);
     left->addLayout(top);
     m_view = new QuestionView(this);
     left->addWidget(m_view, 1);
@@ -197,6 +206,28 @@ void PracticeWindow::buildUi() {
     connect(settings, &QPushButton::clicked, this, [this] { OpenConfig(this, 0); });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(desktop, &QPushButton::clicked, this, [] { ShowDesktop(); });
+    connect(m_star, &QToolButton::clicked, this, guarded([this] { ToggleBookmark(); }));
+}
+
+void PracticeWindow::ShowBookmark() {
+    bool on = false;
+    try {
+        on = store::IsBookmarked(DM1->ADOCn1, m_set.asString(QStringLiteral("A1")));
+    } catch (const store::DbError&) {
+        // Shown without its star; the question itself is unaffected.
+    }
+    m_star->setEnabled(true);
+    m_star->setChecked(on);
+    m_star->setText(on ? QStringLiteral("★ 已收藏") : QStringLiteral("☆ 收藏"));
+}
+
+void PracticeWindow::ToggleBookmark() {
+    if (!m_set.active() || m_set.recNo() <= 0 || m_current <= 0)
+        return;
+    const QString id = m_set.asString(QStringLiteral("A1"));
+    const bool on = !store::IsBookmarked(DM1->ADOCn1, id);
+    store::SetBookmarked(DM1->ADOCn1, id, on);
+    ShowBookmark();
 }
 
 QPushButton* PracticeWindow::ActionButton(const QString& name) const {
@@ -456,6 +487,7 @@ void PracticeWindow::ShowQuestion(int previous, int next, int last, int first) {
     m_view->setPage(AnswerPageForQuestion(type, TypeName(type), m_set.asString(QStringLiteral("A2"))));
     ShowQuestionState(m_view->page());
     LoadQuestionText(m_set.asString(QStringLiteral("A1")));
+    ShowBookmark();
     PaintButton(next, true);
     m_gauge->setValue(0);
     m_questionTimer->setInterval(QuestionTimeTable.IntervalFor(type));
@@ -710,6 +742,10 @@ void PracticeWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void PracticeWindow::handleKey(QKeyEvent* event) {
+    if (event->key() == Qt::Key_S && event->modifiers() == Qt::NoModifier && m_star->isEnabled()) {
+        Guarded(QStringLiteral("无法收藏本题！"), [this] { ToggleBookmark(); });
+        return;
+    }
     const int page = m_view->page();
     if (page != 0 && page != 1) {
         QDialog::keyPressEvent(event);

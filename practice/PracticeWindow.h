@@ -67,6 +67,9 @@ public:
     int TypeTabCount() const { return int(m_tabs.size()); }
     QToolButton* TypeTab(int i) const;
     QPushButton* ActionButton(const QString& caption) const;
+    // The star of the question on show: "收藏" (S on the keyboard).
+    QToolButton* BookmarkButton() const { return m_star; }
+    void ToggleBookmark();
     void PressTypeTab(int index);
     void PressQuestionButton(int index);
     // One tick of the per-question timer (the gauge fills in a hundred ticks).
@@ -118,6 +121,8 @@ private:
     QuestionPictures m_pictures;
     QuestionView* m_view = nullptr;
     QLabel* m_hintBoard = nullptr;
+    QToolButton* m_star = nullptr;
+    void ShowBookmark();
     QLabel* m_status[2] = {};
     QLabel* m_groupInfo = nullptr;
     QLabel* m_clock = nullptr;

@@ -3,6 +3,7 @@
 #include "app/Uconfig.h"
 #include "authoring/UInPut.h"
 #include "practice/Ulxxt.h"
+#include "store/Bookmarks.h"
 #include "store/JetSql.h"
 #include "store/dm.h"
 #include "ui/AppState.h"
@@ -85,6 +86,7 @@ TFrmkmmc::TFrmkmmc(QWidget* parent) : QDialog(parent) {
     } buttons[] = {{"练习新题", "PracticeNew", NewQuestions},
                    {"错题重做", "PracticeWrong", WrongQuestions},
                    {"习题重温", "PracticeReview", Review},
+                   {"收藏题", "PracticeBookmarked", Bookmarked},
                    {"试题录入", "Entry", 0},
                    {"设置", "Settings", 0},
                    {"关闭", "Close", 0}};
@@ -92,7 +94,7 @@ TFrmkmmc::TFrmkmmc(QWidget* parent) : QDialog(parent) {
         auto* button = new QPushButton(QString::fromUtf8(b.caption), this);
         button->setObjectName(QLatin1String(b.name));
         button->setAutoDefault(false);
-        button->setMinimumHeight(36);
+        button->setMinimumHeight(small ? 30 : 36);
         side->addWidget(button);
         if (b.tag)
             connect(button, &QPushButton::clicked, this, [this, tag = b.tag] { StartPractice(Mode(tag)); });
@@ -126,6 +128,10 @@ QString TFrmkmmc::PracticeQuery(Mode mode, const QString& code) {
         return QStringLiteral("select ") + QLatin1String(Fields) + QStringLiteral(" from tab_answ where ") +
                where.chopped(1) +
                QStringLiteral(") and (E2 is not null and E2 <> '') order by a13,e3,e4,e1,xx,a1");
+    case Bookmarked:
+        return QStringLiteral("select ") + QLatin1String(Fields) + QStringLiteral(" from tab_answ where ") + where +
+               QStringLiteral(" and ") + store::BookmarkedCondition(DM1->ADOCn1) +
+               QStringLiteral(" and (f1<>1) order by a13,a10,xx,a1");
     }
     return QString();
 }
@@ -205,6 +211,23 @@ void TFrmkmmc::rowChosen(int row) {
     store::DataSet& kmmc = DM1->Cn1Table_kmmc;
     if (kmmc.active() && row < kmmc.recordCount())
         kmmc.setRecNo(row + 1);
+    updateBookmarkButton();
+}
+
+void TFrmkmmc::updateBookmarkButton() {
+    auto* button = findChild<QPushButton*>(QStringLiteral("PracticeBookmarked"));
+    store::DataSet& kmmc = DM1->Cn1Table_kmmc;
+    int count = 0;
+    if (kmmc.active() && kmmc.recNo() > 0) {
+        try {
+            count = store::CountBookmarked(DM1->ADOCn1, kmmc.asString(QStringLiteral("C1")));
+        } catch (const store::DbError&) {
+            count = 0;
+        }
+    }
+    button->setEnabled(count > 0);
+    button->setToolTip(count > 0 ? QStringLiteral("练习本章节收藏的 %1 道题").arg(count)
+                                 : QStringLiteral("本章节没有收藏的题目"));
 }
 
 bool TFrmkmmc::SelectChapter(const QString& code) {
@@ -256,6 +279,9 @@ void TFrmkmmc::StartPractice(Mode mode) {
                        QStringLiteral("NO"));
         else if (mode == Review)
             ShowPrompt(QStringLiteral("提示"), QStringLiteral("本章节习题还未曾做过！"), 1, 1,
+                       QStringLiteral("NO"));
+        else if (mode == Bookmarked)
+            ShowPrompt(QStringLiteral("提示"), QStringLiteral("本章节下没有收藏的题目！"), 1, 1,
                        QStringLiteral("NO"));
         else
             ShowPrompt(QStringLiteral("提示"), QStringLiteral("恭喜，习题已做完！"), 1, 0,

@@ -13,7 +13,7 @@ class TFrmkmmc : public QDialog {
     Q_OBJECT
 
 public:
-    enum Mode { NewQuestions = 1, WrongQuestions = 2, Review = 3, DoubleClick = 4 };
+    enum Mode { NewQuestions = 1, WrongQuestions = 2, Review = 3, DoubleClick = 4, Bookmarked = 5 };
 
     explicit TFrmkmmc(QWidget* parent = nullptr);
     Q_DISABLE_COPY_MOVE(TFrmkmmc)
@@ -42,6 +42,8 @@ protected:
 private:
     void fillGrid();
     void rowChosen(int row);
+    // "收藏题" is there only for a chapter with bookmarked questions.
+    void updateBookmarkButton();
 
     QTableWidget* m_grid;
     QLCDNumber* m_numbers[3];

@@ -1,0 +1,147 @@
+// Bookmarks (收藏): the star of the practice window with the mouse and the S key, the navigator's
+// "收藏题" practice of exactly the starred questions of a chapter, and bookmarks that outlive an upgrade
+// of the bank and a repair of its counters.
+#include "practice/Ukmmc.h"
+#include "practice/Ulxxt.h"
+#include "store/Bookmarks.h"
+#include "store/BankUpgrade.h"
+#include "store/Clock.h"
+#include "store/dm.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/TestSupport.h"
+#include "tools/BankBuilder.h"
+#include "tools/BankRecount.h"
+#include "tools/BankSource.h"
+#include "tools/UpgradeBase.h"
+#include "ui/AppState.h"
+#include "ui/Services.h"
+
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using testsupport::whenModal;
+
+class TestBookmarks : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    store::FixedClock m_clock{QDateTime(QDate(2026, 12, 9), QTime(9, 0))};
+    std::unique_ptr<TDM1> m_dm;
+
+    void open(const QString& bank) {
+        if (DM1 == m_dm.get())
+            DM1 = nullptr;
+        m_dm.reset();
+        m_dm = std::make_unique<TDM1>(bank);
+        QVERIFY(m_dm->DataModuleConnected);
+        DM1 = m_dm.get();
+        ProgramFolder = qEnvironmentVariable("VQ_SOURCE_DIR") + u'/';
+    }
+    QVariant scalar(const QString& sql) { return m_dm->ADOCn1.scalar(sql); }
+
+private slots:
+    void initTestCase() { store::setClock(&m_clock); }
+    void cleanupTestCase() {
+        DM1 = nullptr;
+        store::setClock(nullptr);
+    }
+
+    void theStarAndThePracticeOfTheStarredQuestions() {
+        QFile::remove(m_dir.filePath(QStringLiteral("bank.mdb")));
+        open(testsupport::buildBank(m_dir.path(), testsupport::baseContent() + testsupport::smallSyllabus()));
+        ScopedMessages shown;
+        SubjectNumber = 1;
+        TFrmkmmc nav;
+        nav.show();
+        auto* starred = nav.findChild<QPushButton*>(QStringLiteral("PracticeBookmarked"));
+        QVERIFY(nav.SelectChapter(QStringLiteral("050101")));
+        QVERIFY(!starred->isEnabled()); // nothing starred yet
+
+        QString first;
+        whenModal<TFrmLxxt>([&](TFrmLxxt* w) {
+            QToolButton* star = w->BookmarkButton();
+            QVERIFY(star->isEnabled());
+            QVERIFY(!star->isChecked());
+            first = DM1->Cn1Query_tm.asString(QStringLiteral("A1"));
+            QTest::keyClick(w, Qt::Key_S);
+            QVERIFY(star->isChecked());
+            QCOMPARE(star->text(), QStringLiteral("★ 已收藏"));
+            // The next question has its own star; starred and unstarred again with the mouse.
+            QTest::keyClick(w, Qt::Key_Return);
+            QVERIFY(!star->isChecked());
+            QTest::mouseClick(star, Qt::LeftButton);
+            QVERIFY(star->isChecked());
+            QTest::mouseClick(star, Qt::LeftButton);
+            QVERIFY(!star->isChecked());
+            // Back on the first question its star shows again.
+            QTest::keyClick(w, Qt::Key_Backspace);
+            QVERIFY(star->isChecked());
+            w->close();
+        });
+        QTest::mouseClick(nav.findChild<QPushButton*>(QStringLiteral("PracticeNew")), Qt::LeftButton);
+        QCOMPARE(scalar(QStringLiteral("select count(*) from tab_sc")).toInt(), 1);
+        QCOMPARE(scalar(QStringLiteral("select A1 from tab_sc")).toString(), first);
+        QVERIFY(starred->isEnabled());
+
+        // "收藏题": exactly the starred question, marked as in any practice.
+        bool practised = false;
+        whenModal<TFrmLxxt>([&](TFrmLxxt* w) {
+            practised = true;
+            QCOMPARE(w->GroupText(), QStringLiteral("共1组1道题　第1组"));
+            QCOMPARE(DM1->Cn1Query_tm.asString(QStringLiteral("A1")), first);
+            w->close();
+        });
+        QTest::mouseClick(starred, Qt::LeftButton);
+        QVERIFY(practised);
+        QVERIFY(nav.isVisible());
+
+        // Another section has none; the subject above counts the one below it.
+        QVERIFY(nav.SelectChapter(QStringLiteral("050102")));
+        QVERIFY(!starred->isEnabled());
+        QVERIFY(nav.SelectChapter(QStringLiteral("0501")));
+        QVERIFY(starred->isEnabled());
+        // A voided question is not offered.
+        m_dm->ADOCn1.execute(QStringLiteral("update tab_answ set F1=1 where A1=?"), {first});
+        QCOMPARE(store::CountBookmarked(m_dm->ADOCn1, QStringLiteral("0501")), 0);
+    }
+
+    void bookmarksOutliveAnUpgradeAndARepair() {
+        const QString content = qEnvironmentVariable("VQ_SOURCE_DIR") + QStringLiteral("/content/");
+        QStringList errors;
+        const QString bank = m_dir.filePath(QStringLiteral("delivered/VELQUAR01.mdb"));
+        QVERIFY(QDir().mkpath(QFileInfo(bank).path()));
+        QVERIFY2(tools::buildBank(tools::readBankSource(content + QStringLiteral("bank"), &errors), bank, false,
+                                  &errors),
+                 qPrintable(errors.join(u'\n')));
+        tools::BaseBank base;
+        QString error;
+        QVERIFY2(tools::readBaseBank(bank, &base, &error), qPrintable(error));
+        const QString file = m_dir.filePath(QStringLiteral("delivered/upgrade.mdb"));
+        QVERIFY2(tools::buildBank(tools::readBankSource(content + QStringLiteral("upgrades/2027-1"), &errors), file,
+                                  tools::BuildOptions{true, true, &base}, &errors),
+                 qPrintable(errors.join(u'\n')));
+        open(bank);
+        const QStringList ids{scalar(QStringLiteral("select min(A1) from tab_answ")).toString(),
+                              scalar(QStringLiteral("select max(A1) from tab_answ")).toString()};
+        for (const QString& id : ids)
+            store::SetBookmarked(m_dm->ADOCn1, id, true);
+
+        store::UpgradeIdentity identity;
+        QCOMPARE(store::CheckUpgrade(m_dm->ADOCn1, m_dm->ADOCn2, file, &identity), store::UpgradeCheck::Ready);
+        store::MergeUpgrade(m_dm->ADOCn1, file, identity);
+        QVERIFY(scalar(QStringLiteral("select count(*) from tab_answ where A10='200203'")).toInt() > 0);
+
+        m_dm->ADOCn1.execute(QStringLiteral("update tab_kmmc set D1=D1+3 where length(C1)=1"));
+        QVERIFY(tools::repairCounters(m_dm->ADOCn1, tools::findCounterDrift(m_dm->ADOCn1)) > 0);
+
+        for (const QString& id : ids)
+            QVERIFY(store::IsBookmarked(m_dm->ADOCn1, id));
+        QCOMPARE(scalar(QStringLiteral("select count(*) from tab_sc")).toInt(), 2);
+    }
+};
+
+QTEST_MAIN(TestBookmarks)
+#include "tst_bookmarks.moc"
