@@ -13,15 +13,16 @@
 #include "records/Urz.h"
 #include "records/uchart.h"
 #include "safety/Usafety.h"
-#include "upgrade/ustxz.h"
 #include "store/dm.h"
 #include "ui/Helpers.h"
 #include "ui/Services.h"
 #include "ui/Theme.h"
 #include "ui/Udlg.h"
+#include "upgrade/ustxz.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 
@@ -46,7 +47,8 @@ void RegisterWindows(TFrmStart& start) {
                           [&start] { OpenWindow([&start] { return new TFrmkmmc(&start); }); });
     start.SetWindowOpener(QStringLiteral("ksdg"),
                           [&start] { OpenWindow([&start] { return new TfrmLawsFaGui(&start); }); });
-    start.SetWindowOpener(QStringLiteral("rz"), [&start] { OpenWindow([&start] { return new TFrmRz(&start); }); });
+    start.SetWindowOpener(QStringLiteral("rz"),
+                          [&start] { OpenWindow([&start] { return new TFrmRz(&start); }); });
     start.SetWindowOpener(QStringLiteral("tj"),
                           [&start] { OpenWindow([&start] { return new Tfrmchart(&start); }); });
     start.SetWindowOpener(QStringLiteral("szjh"),
@@ -86,9 +88,13 @@ bool MayOfferRestore(const QString& bankPath) {
 
 bool SmallFontsActive() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return !screen || qRound(screen->logicalDotsPerInch()) == 96;
+    return !screen || FontsFitTheWindows(screen->logicalDotsPerInch());
 }
 } // namespace
+
+bool FontsFitTheWindows(qreal logicalDpi) {
+    return qRound(logicalDpi) <= 96;
+}
 
 StartResult StartProgram(const StartOptions& options) {
     // No application display name: the window system would append it to every caption ("提示 — ...").
@@ -159,6 +165,9 @@ void FinishProgram() {
 int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velquar"));
+    // Ties the windows to the installed desktop entry and its icon (Wayland uses it as the app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral("net.velquar.Velquar"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("net.velquar.Velquar")));
     ApplyChineseFont(app);
     ApplyTheme(app);
     addBeforeExitHook([] {

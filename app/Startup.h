@@ -5,8 +5,8 @@
 
 // How the program was asked to start.
 struct StartOptions {
-    QString bankPath;        // empty: data/VELQUAR01.mdb in the program folder
-    QString menuFile;        // empty: pic/main.menu in the program folder
+    QString bankPath; // empty: data/VELQUAR01.mdb in the program folder
+    QString menuFile; // empty: pic/main.menu in the program folder
     bool singleInstance = true;
 };
 
@@ -14,6 +14,12 @@ enum class StartResult { Running, AnotherInstance, NoMenuPlayer, NoDatabase, Lar
 
 // Reads --bank <file> from the arguments, or VELQUAR_BANK from the environment.
 StartOptions StartOptionsFrom(const QStringList& arguments);
+
+// The windows are laid out for text at 96 logical dpi. A high-dpi desktop scales the windows and the text
+// together and keeps 96 (Qt's default), or less when it rounds the scale up (144 dpi at a factor of 2 is
+// 72): the text then fits. Only text drawn larger than the layout (a large-fonts setting the scaling
+// does not absorb) is refused at the start.
+bool FontsFitTheWindows(qreal logicalDpi);
 
 // The product title shown on the task bar.
 QString ProductTitle();

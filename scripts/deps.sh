@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev libsqlcipher-dev
       fonts-noto-cjk clang libclang-rt-14-dev xvfb libfluidsynth-dev timgm6mb-soundfont
-      fcitx5-frontend-qt6) # Chinese input (fcitx 5) in the program's text fields
+      fcitx5-frontend-qt6 # Chinese input (fcitx 5) in the program's text fields
+      desktop-file-utils appstream) # checks of the desktop entry and the AppStream metainfo
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,6 +1,7 @@
 #include "store/dm.h"
 
 #include "store/BankKey.h"
+#include "store/LearnerBank.h"
 #include "store/Schema.h"
 
 #include <QCoreApplication>
@@ -20,12 +21,15 @@ QString TDM1::ProgramFolderOfExecutable() {
 }
 
 QString TDM1::DefaultBankPath() {
-    return ProgramFolder + QStringLiteral("data/VELQUAR01.mdb");
+    return store::BundledBankPath(ProgramFolder);
 }
 
 TDM1::TDM1(const QString& bankPath) {
     ProgramFolder = ProgramFolderOfExecutable();
-    m_bankPath = bankPath.isEmpty() ? DefaultBankPath() : bankPath;
+    store::LearnerBank learner;
+    if (bankPath.isEmpty())
+        learner = store::ProvideLearnerBank(ProgramFolder, store::UserDataFolder());
+    m_bankPath = bankPath.isEmpty() ? learner.path : bankPath;
 
     Cn1Table_kmmc.setTableName(QStringLiteral("tab_kmmc"), QStringLiteral("bh"));
     Cn1Table_kmmc.setAfterScroll([](store::DataSet& ds) {
@@ -39,6 +43,8 @@ TDM1::TDM1(const QString& bankPath) {
     Cn1Table_plan.setTableName(QStringLiteral("tab_plan"));
 
     try {
+        if (m_bankPath.isEmpty())
+            throw store::DbError(learner.error);
         // Checked before the engine sees the file: a bank that cannot be written to is refused untouched.
         const QFileInfo file(m_bankPath);
         if (file.isFile() && (!file.isWritable() || !QFileInfo(file.absolutePath()).isWritable()))

@@ -14,7 +14,9 @@ extern QString CurrentChapterTitle;
 // Exactly one exists while the program runs (DM1); windows open the cursors they need on demand.
 class TDM1 {
 public:
-    // Opens the bank at bankPath, or at ProgramFolder + "data/VELQUAR01.mdb" when it is empty. Never
+    // Opens the bank at bankPath or, when it is empty, the learner's bank: ProgramFolder +
+    // "data/VELQUAR01.mdb" when that folder is writable, else the learner's copy in the user's data
+    // folder, made from it on the first start (store/LearnerBank.h). Never
     // throws: DataModuleConnected tells whether the bank opened, ConnectionError why it did not. A file
     // that is not a bank, or one the program could not write to (a read-only file or folder), is refused
     // untouched: every study window writes, and no file is made beside it.
@@ -23,6 +25,7 @@ public:
     TDM1(const TDM1&) = delete;
     TDM1& operator=(const TDM1&) = delete;
 
+    // The bank in the program folder (the template of the learner's copy when the folder is not writable).
     static QString DefaultBankPath();
     // The folder of the running program with "/" at the end.
     static QString ProgramFolderOfExecutable();

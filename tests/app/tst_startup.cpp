@@ -63,6 +63,19 @@ private slots:
     }
     void cleanup() { FinishProgram(); }
 
+    // What the screen reports on the desktops the program meets: plain, scaled by Qt (QT_SCALE_FACTOR,
+    // Xft.dpi 144 or 192 with Qt's default rounding), scaled with the factor rounded up, and large fonts the
+    // scaling leaves alone (a rounded-down factor, QT_FONT_DPI).
+    void onlyFontsLargerThanTheLayoutAreRefused() {
+        QVERIFY(FontsFitTheWindows(96));
+        QVERIFY(FontsFitTheWindows(96.4));
+        QVERIFY(FontsFitTheWindows(72)); // Xft.dpi 144, factor rounded up to 2
+        QVERIFY(FontsFitTheWindows(64)); // Xft.dpi 192, factor 3
+        QVERIFY(!FontsFitTheWindows(96.6));
+        QVERIFY(!FontsFitTheWindows(120));
+        QVERIFY(!FontsFitTheWindows(144)); // Xft.dpi 144, factor rounded down to 1
+    }
+
     void screenModes() {
         QCOMPARE(ScreenModeFor(800, 600), QStringLiteral("800"));
         QCOMPARE(ScreenModeFor(800, 768), QStringLiteral("800"));

@@ -18,7 +18,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <thread>
 
 using namespace store;
@@ -33,32 +32,6 @@ QMap<QString, QByteArray> snapshot(const QString& dir) {
         files.insert(fi.fileName(), f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("unreadable"));
     }
     return files;
-}
-
-// Runs body as an ordinary user: root writes to read-only files and folders, so a test running as root
-// hands the body to a child process that gives up root first. -1 when that cannot be done.
-int asOrdinaryUser(const std::function<int()>& body) {
-    if (geteuid() != 0)
-        return body();
-    const pid_t pid = fork();
-    if (pid < 0)
-        return -1;
-    if (pid == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(77);
-        int result = 0;
-        try {
-            result = body();
-        } catch (...) {
-            result = 99;
-        }
-        _exit(result);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status))
-        return 98;
-    return WEXITSTATUS(status) == 77 ? -1 : WEXITSTATUS(status);
 }
 
 // A second connection that holds the bank's write lock until released.
@@ -212,7 +185,7 @@ private slots:
         for (const QString& bank : {roFile, inRoFolder}) {
             const QString folder = QFileInfo(bank).absolutePath();
             const auto before = snapshot(folder);
-            const int connected = asOrdinaryUser([&] {
+            const int connected = testsupport::asOrdinaryUser([&] {
                 TDM1 dm(bank);
                 return dm.DataModuleConnected ? 1 : (dm.ConnectionError.isEmpty() ? 2 : 0);
             });

@@ -6,6 +6,9 @@
 
 #include <stdexcept>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace testsupport {
 
 QString baseContent() {
@@ -137,6 +140,30 @@ QString buildBank(const QString& dir, const QString& content, bool plain, const 
     if (!errors.isEmpty())
         throw std::runtime_error(errors.join(u'\n').toStdString());
     return path;
+}
+
+int asOrdinaryUser(const std::function<int()>& body) {
+    if (geteuid() != 0)
+        return body();
+    const pid_t pid = fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(77);
+        int result = 0;
+        try {
+            result = body();
+        } catch (...) {
+            result = 99;
+        }
+        _exit(result);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status))
+        return 98;
+    return WEXITSTATUS(status) == 77 ? -1 : WEXITSTATUS(status);
 }
 
 } // namespace testsupport

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace testsupport {
 
 // Product, plan and question types every test bank starts from.
@@ -14,5 +16,9 @@ QString smallSyllabus();
 // messages when the content is refused.
 QString buildBank(const QString& dir, const QString& content, bool plain = false,
                   const QString& name = QStringLiteral("bank.mdb"));
+
+// Runs body as an ordinary user: root writes to read-only files and folders, so a test running as root
+// hands the body to a child process that gives up root first. -1 when that cannot be done.
+int asOrdinaryUser(const std::function<int()>& body);
 
 } // namespace testsupport
