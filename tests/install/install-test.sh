@@ -55,7 +55,7 @@ chmod 755 "$work" "$work/root"
 install_package
 usr=$work/root/usr
 for f in lib/velquar/velquar lib/velquar/vqbank lib/velquar/data/VELQUAR01.mdb lib/velquar/pic/main.menu \
-    lib/velquar/pic/mivoup.bmp share/applications/net.velquar.Velquar.desktop \
+    lib/velquar/pic/mivoup.bmp lib/velquar/htm/help.htm share/applications/net.velquar.Velquar.desktop \
     share/metainfo/net.velquar.Velquar.metainfo.xml share/icons/hicolor/scalable/apps/net.velquar.Velquar.svg \
     share/icons/hicolor/48x48/apps/net.velquar.Velquar.png; do
     [ -f "$usr/$f" ] || fail "not installed: $f"
