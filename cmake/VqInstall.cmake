@@ -11,6 +11,11 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 install(TARGETS velquar vqbank RUNTIME DESTINATION ${VQ_INSTALL_PROGRAM_DIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/pic ${PROJECT_SOURCE_DIR}/sound DESTINATION ${VQ_INSTALL_PROGRAM_DIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/htm DESTINATION ${VQ_INSTALL_PROGRAM_DIR} OPTIONAL)
+# Links, the freedesktop files and the Debian package are for Linux desktops; elsewhere the program folder
+# is installed as it is.
+if(NOT (UNIX AND NOT APPLE))
+    return()
+endif()
 foreach(program velquar vqbank)
     install(CODE "
         set(bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
