@@ -8,11 +8,12 @@
 #include "platform/MenuPlayer.h"
 #include "platform/SingleInstance.h"
 #include "practice/Ukmmc.h"
-#include "reference/Laws.h"
 #include "records/Uplan.h"
 #include "records/Urz.h"
 #include "records/uchart.h"
+#include "reference/Laws.h"
 #include "safety/Usafety.h"
+#include "store/LearnerBank.h"
 #include "store/dm.h"
 #include "ui/Helpers.h"
 #include "ui/Services.h"
@@ -21,7 +22,6 @@
 #include "upgrade/ustxz.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QIcon>
 #include <QScreen>
 #include <QTimer>
@@ -53,7 +53,8 @@ void RegisterWindows(TFrmStart& start) {
                           [&start] { OpenWindow([&start] { return new Tfrmchart(&start); }); });
     start.SetWindowOpener(QStringLiteral("szjh"),
                           [&start] { OpenWindow([&start] { return new TFrmplan(&start); }); });
-    start.SetWindowOpener(QStringLiteral("sj"), [&start] { OpenWindow([&start] { return new Tfrmstxz(&start); }); });
+    start.SetWindowOpener(QStringLiteral("sj"),
+                          [&start] { OpenWindow([&start] { return new Tfrmstxz(&start); }); });
     // Settings, about and the pages: no hourglass for the settings and the about window.
     start.SetWindowOpener(QStringLiteral("music"), [&start] { OpenConfig(&start, 0); });
     start.SetWindowOpener(QStringLiteral("sztime"), [&start] { OpenConfig(&start, 1); });
@@ -81,9 +82,7 @@ bool BankHealthy(TDM1& dm) {
 // A bank that is missing or damaged, in a folder the program may write to: a read-only bank is not
 // damaged, and a copy could not be put in its place anyway.
 bool MayOfferRestore(const QString& bankPath) {
-    const QFileInfo file(bankPath);
-    const QFileInfo folder(file.absolutePath());
-    return folder.isDir() && folder.isWritable() && (!file.exists() || file.isWritable());
+    return store::WritableInPlace(bankPath); // also false when no learner's bank could be provided
 }
 
 bool SmallFontsActive() {

@@ -11,13 +11,6 @@ namespace store {
 namespace {
 const QString kBankName = QStringLiteral("VELQUAR01.mdb");
 
-// The learner can keep their history in the program folder itself.
-bool UsableInPlace(const QString& bundled) {
-    const QFileInfo file(bundled);
-    const QFileInfo folder(file.absolutePath());
-    return folder.isDir() && folder.isWritable() && (!file.exists() || file.isWritable());
-}
-
 QString CopyTemplate(const QString& from, const QString& to) {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))
@@ -47,6 +40,14 @@ QString CopyTemplate(const QString& from, const QString& to) {
 }
 } // namespace
 
+bool WritableInPlace(const QString& bankPath) {
+    if (bankPath.isEmpty())
+        return false;
+    const QFileInfo file(bankPath);
+    const QFileInfo folder(file.absolutePath());
+    return folder.isDir() && folder.isWritable() && (!file.exists() || file.isWritable());
+}
+
 QString BundledBankPath(const QString& programFolder) {
     return programFolder + QStringLiteral("data/") + kBankName;
 }
@@ -62,7 +63,7 @@ QString UserDataFolder() {
 LearnerBank ProvideLearnerBank(const QString& programFolder, const QString& userDataFolder) {
     LearnerBank bank;
     const QString bundled = BundledBankPath(programFolder);
-    if (UsableInPlace(bundled)) {
+    if (WritableInPlace(bundled)) {
         bank.path = bundled;
         return bank;
     }

@@ -15,6 +15,9 @@ struct LearnerBank {
     bool copied = false; // this call made the learner's copy from the template
 };
 
+// The learner may keep a bank at this path: its folder and, when it exists, the file can be written.
+bool WritableInPlace(const QString& bankPath);
+
 // The bank in the program folder: programFolder ends with "/".
 QString BundledBankPath(const QString& programFolder);
 // The learner's copy of the bank in the user's data folder.

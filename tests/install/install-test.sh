@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Packs the built program with CPack into a .deb, unpacks it into a temporary root and starts the installed
 # program the way the desktop entry does, as an ordinary user with a fresh home folder: the learner's bank
-# must appear in the home folder, pass the bank check, and survive a reinstall of the package untouched.
+# must appear in the home folder, the start must get as far as the day's copy of it, the bank must pass
+# the bank check, and it must survive a reinstall of the package untouched.
 #
 #   install-test.sh <build folder>
 set -euo pipefail
@@ -81,6 +82,15 @@ start_program() {
         sleep 0.1
     done
     [ -f "$bank" ] || fail "no learner's bank in the home folder after 30 s"
+    # The day's copy of the bank is made once the bank opened and the start's checks passed, right before
+    # the main window.
+    for _ in $(seq 1 300); do
+        compgen -G "$(dirname "$bank")/backup/VELQUAR01-daily-*.mdb" >/dev/null && break
+        kill -0 "$pid" 2>/dev/null || { cat "$work/run.log"; fail "the program ended at the start"; }
+        sleep 0.1
+    done
+    compgen -G "$(dirname "$bank")/backup/VELQUAR01-daily-*.mdb" >/dev/null ||
+        fail "the program did not get past the start (no day's copy of the bank)"
     sleep 2
     kill -0 "$pid" 2>/dev/null || { cat "$work/run.log"; fail "the program ended after making the bank"; }
     kill "$pid"
@@ -95,13 +105,14 @@ learner_uid=$(id -u)
 [ "${#as_learner[@]}" -eq 0 ] || learner_uid=65534
 [ "$(stat -c %u "$bank")" = "$learner_uid" ] || fail "the bank does not belong to the learner"
 [ -w "$bank" ] || [ "${#as_learner[@]}" -gt 0 ] || fail "the learner cannot write the bank"
-ls -A "$home/.local/share/velquar" | grep -qvx 'VELQUAR01.mdb\(-journal\)\?' && fail "stray files beside the bank"
+ls -A "$home/.local/share/velquar" | grep -qvx 'VELQUAR01.mdb\(-journal\)\?\|backup' && fail "stray files beside the bank"
 "$usr/bin/vqbank" check "$bank" >"$work/check.log" 2>&1 || { cat "$work/check.log"; fail "the learner's bank fails the check"; }
 [ "$(md5sum <"$usr/lib/velquar/data/VELQUAR01.mdb")" = "$template_sum" ] || fail "the installed template changed"
 [ ! -e "$usr/lib/velquar/data/VELQUAR01.mdb-journal" ] || fail "a journal beside the installed template"
 
 echo "== reinstall and start again"
 install_package
+rm -rf "$(dirname "$bank")/backup" # so that the second start has to make the day's copy again
 start_program
 [ "$(stat -c %i "$bank")" = "$inode" ] || fail "the learner's bank was replaced"
 echo "PASS: installed, started from the desktop entry's command, bank kept in $bank"
