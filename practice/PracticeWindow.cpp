@@ -4,6 +4,7 @@
 #include "authoring/Utedit.h"
 #include "platform/Desktop.h"
 #include "practice/Marking.h"
+#include "practice/Ubeiti.h"
 #include "practice/QuestionButton.h"
 #include "practice/Ubj.h"
 #include "reference/UanswFagui.h"
@@ -93,7 +94,15 @@ void PracticeWindow::buildUi() {
     m_star->setToolTip(QStringLiteral("收藏本题，以后可以在章节目录中练习收藏的题目（S 键）"));
     m_star->setFocusPolicy(Qt::NoFocus);
     m_star->setText(QStringLiteral("☆ 收藏"));
+    m_star->setStyleSheet(QStringLiteral("QToolButton:checked { color: #b7791f; font-weight: bold; }"));
     top->addWidget(m_star);
+    m_study = new QToolButton(this);
+    m_study->setObjectName(QStringLiteral("Study"));
+    m_study->setText(QStringLiteral("背题"));
+    m_study->setToolTip(QStringLiteral("看题目和答案、解析、考点，不判分，不计入学习记录"));
+    m_study->setFocusPolicy(Qt::NoFocus);
+    m_study->setEnabled(false); // until a question shows
+    top->addWidget(m_study);
     left->addLayout(top);
     m_view = new QuestionView(this);
     left->addWidget(m_view, 1);
@@ -207,6 +216,7 @@ void PracticeWindow::buildUi() {
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(desktop, &QPushButton::clicked, this, [] { ShowDesktop(); });
     connect(m_star, &QToolButton::clicked, this, guarded([this] { ToggleBookmark(); }));
+    connect(m_study, &QToolButton::clicked, this, guarded([this] { OpenStudy(); }));
 }
 
 void PracticeWindow::ShowBookmark() {
@@ -217,8 +227,26 @@ void PracticeWindow::ShowBookmark() {
         // Shown without its star; the question itself is unaffected.
     }
     m_star->setEnabled(true);
+    m_study->setEnabled(true);
     m_star->setChecked(on);
     m_star->setText(on ? QStringLiteral("★ 已收藏") : QStringLiteral("☆ 收藏"));
+}
+
+void PracticeWindow::OpenStudy() {
+    if (!m_set.active() || m_set.recNo() <= 0)
+        return;
+    const int at = m_set.recNo();
+    QStringList ids;
+    for (m_set.first(); !m_set.eof(); m_set.next())
+        ids << m_set.asString(QStringLiteral("A1"));
+    m_set.setRecNo(at);
+    // The question's own time stands still while the learner reads.
+    const bool timing = m_questionTimer->isActive();
+    m_questionTimer->stop();
+    TFrmBeiti study(ids, at - 1, this);
+    study.exec();
+    if (timing)
+        m_questionTimer->start();
 }
 
 void PracticeWindow::ToggleBookmark() {

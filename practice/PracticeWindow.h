@@ -70,6 +70,9 @@ public:
     // The star of the question on show: "收藏" (S on the keyboard).
     QToolButton* BookmarkButton() const { return m_star; }
     void ToggleBookmark();
+    // "背题": the practice's questions with their answers in a window of their own, from the one on show.
+    QToolButton* StudyButton() const { return m_study; }
+    void OpenStudy();
     void PressTypeTab(int index);
     void PressQuestionButton(int index);
     // One tick of the per-question timer (the gauge fills in a hundred ticks).
@@ -122,6 +125,7 @@ private:
     QuestionView* m_view = nullptr;
     QLabel* m_hintBoard = nullptr;
     QToolButton* m_star = nullptr;
+    QToolButton* m_study = nullptr;
     void ShowBookmark();
     QLabel* m_status[2] = {};
     QLabel* m_groupInfo = nullptr;

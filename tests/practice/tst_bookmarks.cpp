@@ -1,6 +1,8 @@
 // Bookmarks (收藏): the star of the practice window with the mouse and the S key, the navigator's
 // "收藏题" practice of exactly the starred questions of a chapter, and bookmarks that outlive an upgrade
-// of the bank and a repair of its counters.
+// of the bank and a repair of its counters. 背题: reading a practice's questions with their answers
+// changes nothing in the bank.
+#include "practice/Ubeiti.h"
 #include "practice/Ukmmc.h"
 #include "practice/Ulxxt.h"
 #include "store/Bookmarks.h"
@@ -41,6 +43,18 @@ class TestBookmarks : public QObject {
         ProgramFolder = qEnvironmentVariable("VQ_SOURCE_DIR") + u'/';
     }
     QVariant scalar(const QString& sql) { return m_dm->ADOCn1.scalar(sql); }
+    // Every row of every table, as text.
+    QStringList dump() {
+        QStringList out;
+        for (const QString& t : m_dm->ADOCn1.tableNames())
+            for (const auto& row : m_dm->ADOCn1.query(QStringLiteral("select * from ") + t + QStringLiteral(" order by rowid")).rows) {
+                QStringList cells{t};
+                for (const QVariant& v : row)
+                    cells << (v.typeId() == QMetaType::QByteArray ? QString::fromLatin1(v.toByteArray().toHex()) : v.toString());
+                out << cells.join(u'|');
+            }
+        return out;
+    }
 
 private slots:
     void initTestCase() { store::setClock(&m_clock); }
@@ -106,6 +120,44 @@ private slots:
         // A voided question is not offered.
         m_dm->ADOCn1.execute(QStringLiteral("update tab_answ set F1=1 where A1=?"), {first});
         QCOMPARE(store::CountBookmarked(m_dm->ADOCn1, QStringLiteral("0501")), 0);
+    }
+
+    void readingWithAnswersChangesNothing() {
+        QFile::remove(m_dir.filePath(QStringLiteral("bank.mdb")));
+        open(testsupport::buildBank(m_dir.path(), testsupport::baseContent() + testsupport::smallSyllabus()));
+        ScopedMessages shown;
+        PracticeQueryText = TFrmkmmc::PracticeQuery(TFrmkmmc::NewQuestions, QStringLiteral("050101"));
+        TFrmLxxt w;
+        QVERIFY(w.LoadPracticeSet());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(w.StudyButton()->isEnabled());
+        const QStringList before = dump();
+        bool read = false;
+        whenModal<TFrmBeiti>([&](TFrmBeiti* b) {
+            read = true;
+            // Q0001 (single choice, key B, two points), then Q0002 (multiple choice).
+            QVERIFY2(b->Heading().startsWith(QStringLiteral("第1题（共2题）")), qPrintable(b->Heading()));
+            QCOMPARE(b->KeyText(), QStringLiteral("答案：B"));
+            QCOMPARE(b->PointsText(), QStringLiteral("考点：要点一；要点二"));
+            QVERIFY(!b->StemText().isEmpty());
+            QVERIFY(!b->PreviousButton()->isEnabled());
+            QTest::keyClick(b, Qt::Key_Right);
+            QCOMPARE(b->Current(), 1);
+            QCOMPARE(b->KeyText(), QStringLiteral("答案：A、C、E"));
+            QCOMPARE(b->PointsText(), QStringLiteral("考点：要点三"));
+            QVERIFY(!b->NextButton()->isEnabled());
+            QTest::keyClick(b, Qt::Key_Right); // nothing past the last
+            QCOMPARE(b->Current(), 1);
+            QTest::mouseClick(b->PreviousButton(), Qt::LeftButton);
+            QCOMPARE(b->Current(), 0);
+            b->accept();
+        });
+        QTest::mouseClick(w.StudyButton(), Qt::LeftButton);
+        QVERIFY(read);
+        QCOMPARE(dump(), before);
+        QCOMPARE(shown->shown.size(), 0);
+        w.close();
     }
 
     void bookmarksOutliveAnUpgradeAndARepair() {
