@@ -2,6 +2,7 @@
 
 #include "practice/uRulelxxt.h"
 #include "reference/details.h"
+#include "store/Bookmarks.h"
 #include "store/JetSql.h"
 #include "store/dm.h"
 #include "ui/AppState.h"
@@ -74,6 +75,8 @@ TfrmLawsFaGui::TfrmLawsFaGui(QWidget* parent) : QDialog(parent) {
     m_btnSelect = makeButton(QStringLiteral("选定(&S)"), QStringLiteral("m_btnSelect"), this);
     m_btnMost = makeButton(kKeyPoints, QStringLiteral("m_btnMost"), this);
     m_btnQuestion = makeButton(QStringLiteral("练习(&P)"), QStringLiteral("m_btnQuestion"), this);
+    m_btnStarred = makeButton(QStringLiteral("收藏题"), QStringLiteral("m_btnStarred"), this);
+    m_btnStarred->setToolTip(QStringLiteral("练习本考点中收藏的题目"));
     m_btnBack = makeButton(QStringLiteral("返回(&B)"), QStringLiteral("m_btnBack"), this);
     m_btnExit = makeButton(QStringLiteral("退出(&E)"), QStringLiteral("m_btnExit"), this);
 
@@ -89,7 +92,7 @@ TfrmLawsFaGui::TfrmLawsFaGui(QWidget* parent) : QDialog(parent) {
     // Takes the search box's room in the detail view, so that the buttons keep their size there.
     buttons->addStretch();
     buttons->addSpacing(small ? 8 : 24);
-    for (QPushButton* b : {m_btnMost, m_btnQuestion, m_btnBack, m_btnExit})
+    for (QPushButton* b : {m_btnMost, m_btnQuestion, m_btnStarred, m_btnBack, m_btnExit})
         buttons->addWidget(b);
     root->addLayout(buttons);
 
@@ -109,6 +112,8 @@ TfrmLawsFaGui::TfrmLawsFaGui(QWidget* parent) : QDialog(parent) {
             [this] { Guarded(kPointsFailed, [this] { ToggleKeyPoints(); }); });
     connect(m_btnQuestion, &QPushButton::clicked, this,
             [this] { Guarded(QStringLiteral("无法打开练习！"), [this] { Practise(); }); });
+    connect(m_btnStarred, &QPushButton::clicked, this,
+            [this] { Guarded(QStringLiteral("无法打开练习！"), [this] { PractiseBookmarked(); }); });
     connect(m_btnBack, &QPushButton::clicked, this,
             [this] { Guarded(kCatalogueFailed, [this] { Back(); }); });
     connect(m_btnExit, &QPushButton::clicked, this, &QDialog::close);
@@ -170,6 +175,13 @@ QString TfrmLawsFaGui::PracticeQuery(const QString& ftid) {
                "select a1,a2,a2_1,k3,k4,k5,k6,k7,k8,k9,k10,k11,k12,a10,a13,a14,e1,e2,e2_1,e3,e4,f1, "
                "csbs from tab_answ where (") +
            columns.join(QStringLiteral(" or ")) + QStringLiteral(") order by a13,a10,xx,a1");
+}
+
+QString TfrmLawsFaGui::BookmarkedPracticeQuery(const QString& ftid) {
+    QString sql = PracticeQuery(ftid);
+    const qsizetype order = sql.lastIndexOf(QStringLiteral(" order by "));
+    return sql.insert(order, QStringLiteral(" and ") + store::BookmarkedCondition(DM1->ADOCn1) +
+                                 QStringLiteral(" and (f1<>1)"));
 }
 
 QString TfrmLawsFaGui::TitleText() const {
@@ -278,6 +290,7 @@ void TfrmLawsFaGui::showListView() {
     m_btnSelect->show();
     m_btnMost->setEnabled(false);
     m_btnQuestion->setEnabled(false);
+    m_btnStarred->setEnabled(false);
     m_btnBack->hide();
 }
 
@@ -295,6 +308,7 @@ void TfrmLawsFaGui::showDetailView() {
     m_btnMost->setEnabled(true);
     // Practice waits for a point with questions.
     m_btnQuestion->setEnabled(false);
+    m_btnStarred->setEnabled(false);
     m_btnBack->show();
 }
 
@@ -316,6 +330,7 @@ void TfrmLawsFaGui::fillPointList() {
         m_detail->showText(QByteArray());
         m_detail->m_pNote->clear();
         m_btnQuestion->setEnabled(false);
+        m_btnStarred->setEnabled(false);
     }
 }
 
@@ -348,6 +363,36 @@ void TfrmLawsFaGui::showPointState(int row) {
                                          d.asInteger(QStringLiteral("q2")),
                                          d.asInteger(QStringLiteral("q4"))));
     m_btnQuestion->setEnabled(q > 0);
+    const QString ftid = d.asString(QStringLiteral("ftid")).trimmed();
+    int starred = 0;
+    if (q > 0 && !ftid.isEmpty()) {
+        try {
+            starred = DM1->ADOCn1
+                          .query(QStringLiteral("select count(*) from (") + BookmarkedPracticeQuery(ftid) +
+                                 QStringLiteral(")"))
+                          .rows.value(0)
+                          .value(0)
+                          .toInt();
+        } catch (const store::DbError&) {
+            starred = 0;
+        }
+    }
+    m_btnStarred->setEnabled(starred > 0);
+}
+
+void TfrmLawsFaGui::PractiseBookmarked() {
+    store::DataSet& d = DM1->m_queryDetail;
+    if (!m_detail || !d.active())
+        return;
+    const int row = m_detail->m_LBmenu->currentRow();
+    if (row < 0 || row >= d.recordCount())
+        return;
+    d.setRecNo(row + 1);
+    const QString ftid = d.asString(QStringLiteral("ftid"));
+    if (ftid.trimmed().isEmpty())
+        return;
+    PractiseExamPoint(this, ftid, d.asString(QStringLiteral("sn")).trimmed(), true);
+    showPointState(row);
 }
 
 void TfrmLawsFaGui::ToggleKeyPoints() {
@@ -399,8 +444,8 @@ void TfrmLawsFaGui::Practise() {
     showPointState(row);
 }
 
-void PractiseExamPoint(QWidget* owner, const QString& ftid, const QString& title) {
-    PracticeQueryText = TfrmLawsFaGui::PracticeQuery(ftid);
+void PractiseExamPoint(QWidget* owner, const QString& ftid, const QString& title, bool bookmarkedOnly) {
+    PracticeQueryText = bookmarkedOnly ? TfrmLawsFaGui::BookmarkedPracticeQuery(ftid) : TfrmLawsFaGui::PracticeQuery(ftid);
     // The opener stays on screen under the practice: hiding a dialog ends its modal loop.
     std::unique_ptr<TFrmRuleLxxt> practice;
     bool loaded = false;

@@ -34,6 +34,8 @@ public:
     static QString PointNote(qint64 q, qint64 q1, qint64 q2, qint64 q4);
     // Every question that carries the exam point in any of K3..K12 (any letter case), in a fixed order.
     static QString PracticeQuery(const QString& ftid);
+    // The same, kept to the questions the learner starred.
+    static QString BookmarkedPracticeQuery(const QString& ftid);
 
     // What the buttons do.
     void LoadCatalogue();
@@ -41,6 +43,8 @@ public:
     void OpenSection();
     void ToggleKeyPoints();
     void Practise();
+    // "收藏题": the starred questions of the point selected.
+    void PractiseBookmarked();
     void Back();
 
     // State a test or the learner can see.
@@ -58,6 +62,7 @@ public:
     QPushButton* m_btnSelect;
     QPushButton* m_btnMost;
     QPushButton* m_btnQuestion;
+    QPushButton* m_btnStarred;
     QPushButton* m_btnBack;
     QPushButton* m_btnExit;
 
@@ -85,4 +90,5 @@ private:
 
 // The practice of every question linked to one exam point (ftid, never empty), opened over owner with
 // the point's title on its hint board; "恭喜你，习题已做完！" when there is none.
-void PractiseExamPoint(QWidget* owner, const QString& ftid, const QString& title);
+// bookmarkedOnly keeps the practice to the starred questions of the point.
+void PractiseExamPoint(QWidget* owner, const QString& ftid, const QString& title, bool bookmarkedOnly = false);

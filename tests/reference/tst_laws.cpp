@@ -2,6 +2,7 @@
 // practice of exactly the point the learner selected.
 #include "practice/uRulelxxt.h"
 #include "reference/Laws.h"
+#include "store/Bookmarks.h"
 #include "reference/details.h"
 #include "store/Clock.h"
 #include "store/dm.h"
@@ -286,6 +287,36 @@ private slots:
         QVERIFY(shown->shown.isEmpty());
         QCOMPARE(w.Detail()->m_LBmenu->currentRow(), 3);
         QVERIFY(w.m_btnQuestion->isEnabled());
+    }
+
+    // "收藏题" of a point: only when one of its questions is starred, and then exactly those.
+    void theStarredQuestionsOfAPoint() {
+        ScopedMessages shown;
+        TfrmLawsFaGui w;
+        w.show();
+        selectSection(w, QStringLiteral("050103"));
+        QTest::mouseClick(w.m_btnSelect, Qt::LeftButton);
+        w.Detail()->m_LBmenu->setCurrentRow(1);
+        QVERIFY(w.m_btnQuestion->isEnabled());
+        QVERIFY(!w.m_btnStarred->isEnabled());
+        store::SetBookmarked(m_dm->ADOCn1, QStringLiteral("R003"), true);
+        w.Detail()->m_LBmenu->setCurrentRow(0);
+        QVERIFY(!w.m_btnStarred->isEnabled()); // R001 is not starred
+        w.Detail()->m_LBmenu->setCurrentRow(1);
+        QVERIFY(w.m_btnStarred->isEnabled());
+        bool ran = false;
+        whenModal<TFrmRuleLxxt>([&](TFrmRuleLxxt* p) {
+            ran = true;
+            QCOMPARE(practiceIds(), QStringList({"R003"}));
+            p->close();
+        });
+        QTest::mouseClick(w.m_btnStarred, Qt::LeftButton);
+        QVERIFY(ran);
+        store::SetBookmarked(m_dm->ADOCn1, QStringLiteral("R003"), false);
+        w.Detail()->m_LBmenu->setCurrentRow(0);
+        w.Detail()->m_LBmenu->setCurrentRow(1);
+        QVERIFY(!w.m_btnStarred->isEnabled());
+        QVERIFY(shown->shown.isEmpty());
     }
 
     // The set of one point is found through the indexes of the exam-point columns, not by reading every
