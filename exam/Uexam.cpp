@@ -12,6 +12,7 @@
 #include "practice/Ubj.h"
 #include "practice/Ujx.h"
 #include "reference/UanswFagui.h"
+#include "store/Bookmarks.h"
 #include "store/Schema.h"
 #include "store/dm.h"
 #include "ui/AppState.h"
@@ -27,6 +28,7 @@
 #include <QSet>
 #include <QStackedWidget>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 const QString kNew = QStringLiteral("new");
@@ -50,6 +52,7 @@ TFrmExam::TFrmExam(QWidget* parent) : QDialog(parent), m_set(DM1->Cn1Query_exam)
     m_timer = new QTimer(this);
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &TFrmExam::KZTimeCounter1Timer);
+    connect(m_star, &QToolButton::clicked, this, [this] { ToggleBookmark(); });
 }
 
 TFrmExam::~TFrmExam() {
@@ -319,6 +322,7 @@ void TFrmExam::fcBG_thChange(int oldQuestion, int q) {
         m_view->setPage(page);
         ShowQuestionState(page);
         LoadQuestionText(m_set.asString(QStringLiteral("A1")));
+        ShowBookmark();
         if (m_mode == kOld) {
             const qint64 f1 = m_set.asInteger(QStringLiteral("F1"));
             if (f1 == 1) {
@@ -554,7 +558,39 @@ void TFrmExam::epEfTrBtn13Click() {
     }
 }
 
+void TFrmExam::ShowBookmark() {
+    const bool review = m_mode == kOld;
+    m_star->setVisible(review);
+    if (!review)
+        return;
+    bool on = false;
+    try {
+        on = store::IsBookmarked(DM1->ADOCn1, m_set.asString(QStringLiteral("A1")));
+    } catch (const store::DbError&) {
+        // Shown without its star.
+    }
+    m_star->setChecked(on);
+    m_star->setText(on ? QStringLiteral("★ 已收藏") : QStringLiteral("☆ 收藏"));
+}
+
+void TFrmExam::ToggleBookmark() {
+    if (m_mode != kOld || m_current <= 0)
+        return;
+    m_set.setRecNo(m_current);
+    const QString id = m_set.asString(QStringLiteral("A1"));
+    try {
+        store::SetBookmarked(DM1->ADOCn1, id, !store::IsBookmarked(DM1->ADOCn1, id));
+    } catch (const store::DbError&) {
+        Error(QStringLiteral("无法收藏本题！"));
+    }
+    ShowBookmark();
+}
+
 void TFrmExam::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_S && event->modifiers() == Qt::NoModifier && m_mode == kOld && !m_paused) {
+        ToggleBookmark();
+        return;
+    }
     const int page = m_view->page();
     if ((page != 0 && page != 1) || m_paused) {
         QDialog::keyPressEvent(event);

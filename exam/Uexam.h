@@ -15,6 +15,7 @@ class QLabel;
 class QPushButton;
 class QStackedWidget;
 class QTimer;
+class QToolButton;
 class QuestionButton;
 class QuestionView;
 class PauseCover;
@@ -69,6 +70,9 @@ public:
     bool BelowLeastMark() const { return m_belowLeastMark; }
     // Presses the button of a question (1-based), turning the button page when needed.
     void SelectQuestion(int question);
+    // The star of the question on show, in a review (S on the keyboard).
+    QToolButton* BookmarkButton() const { return m_star; }
+    void ToggleBookmark();
     // One tick of the exam clock.
     void KZTimeCounter1Timer();
 
@@ -141,6 +145,8 @@ private:
     QStackedWidget* m_timeFaces = nullptr;
     PauseCover* m_cover = nullptr;
     QTimer* m_timer = nullptr;
+    QToolButton* m_star = nullptr;
+    void ShowBookmark();
     QList<QuestionButton*> m_buttons;
     QList<QPushButton*> m_actions;
     store::DataSet& m_set;

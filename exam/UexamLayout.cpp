@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 QPushButton* TFrmExam::addAction(const QString& caption, const QString& name) {
@@ -76,6 +77,15 @@ void TFrmExam::buildUi() {
     numberRow->addSpacing(12);
     numberRow->addWidget(m_type, 1);
     numberRow->addWidget(m_status);
+    m_star = new QToolButton(this);
+    m_star->setObjectName(QStringLiteral("Bookmark"));
+    m_star->setCheckable(true);
+    m_star->setFocusPolicy(Qt::NoFocus);
+    m_star->setText(QStringLiteral("☆ 收藏"));
+    m_star->setToolTip(QStringLiteral("收藏本题，以后可以在章节目录中练习收藏的题目（S 键）"));
+    m_star->setStyleSheet(QStringLiteral("QToolButton:checked { color: #b7791f; font-weight: bold; }"));
+    m_star->hide(); // in a review only
+    numberRow->addWidget(m_star);
     left->addLayout(numberRow);
     auto* questionArea = new QWidget(this);
     auto* areaLayout = new QVBoxLayout(questionArea);

@@ -6,6 +6,7 @@
 #include "practice/QuestionButton.h"
 #include "practice/QuestionView.h"
 #include "practice/Ubj.h"
+#include "store/Bookmarks.h"
 #include "store/Clock.h"
 #include "store/dm.h"
 #include "tests/exam/ExamBank.h"
@@ -220,6 +221,7 @@ private slots:
         ScopedMessages shown;
         auto w = newPaper(2);
         QVERIFY(w);
+        QVERIFY(!w->BookmarkButton()->isVisible()); // no star while the paper is taken
         answer(w.get(), 1, true);
         answer(w.get(), 2, false);
         w->SelectQuestion(3);
@@ -274,6 +276,18 @@ private slots:
         QCOMPARE(w->StatusText(), QStringLiteral("本题曾被作废，现已被您取消！"));
         QCOMPARE(row(QStringLiteral("select F1 from tab_answ where A1='%1'").arg(id)), QVariantList({0}));
         QCOMPARE(w->Score(), 1.0);
+        // The star is there in a review: S stars the question in the bank, the star follows the question.
+        QVERIFY(w->BookmarkButton()->isVisible());
+        QVERIFY(!w->BookmarkButton()->isChecked());
+        QTest::keyClick(w.get(), Qt::Key_S);
+        QVERIFY(w->BookmarkButton()->isChecked());
+        QVERIFY(store::IsBookmarked(m_dm->ADOCn1, id));
+        w->SelectQuestion(2);
+        QVERIFY(!w->BookmarkButton()->isChecked());
+        w->SelectQuestion(1);
+        QVERIFY(w->BookmarkButton()->isChecked());
+        QTest::mouseClick(w->BookmarkButton(), Qt::LeftButton);
+        QVERIFY(!store::IsBookmarked(m_dm->ADOCn1, id));
         w->ActionButton(QStringLiteral("Close"))->click();
         QVERIFY(paperExists()); // LeastMark 0 keeps every paper
     }
