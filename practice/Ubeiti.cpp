@@ -43,6 +43,8 @@ TFrmBeiti::TFrmBeiti(const QStringList& ids, int start, QWidget* parent) : QDial
     setWindowTitle(QStringLiteral("背题"));
     const bool small = ScreenMode == u"800";
     resize(small ? QSize(760, 500) : QSize(900, 640));
+    // The texts in the size the practice shows them.
+    setStyleSheet(QStringLiteral("QTextBrowser { font-size: %1px; padding: 4px; }").arg(small ? 15 : 16));
     auto* root = new QVBoxLayout(this);
     m_heading = new QLabel(this);
     m_heading->setObjectName(QStringLiteral("Heading"));
@@ -82,6 +84,7 @@ TFrmBeiti::TFrmBeiti(const QStringList& ids, int start, QWidget* parent) : QDial
     connect(m_next, &QPushButton::clicked, this, [this] { ShowQuestion(m_current + 1); });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     ShowQuestion(qBound(0, start, int(m_ids.size()) - 1));
+    CentreOnDesktop(this);
 }
 
 void TFrmBeiti::ShowQuestion(int index) {
