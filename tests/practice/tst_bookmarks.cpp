@@ -5,6 +5,7 @@
 #include "practice/Ubeiti.h"
 #include "practice/Ukmmc.h"
 #include "practice/Ulxxt.h"
+#include "practice/WrongBook.h"
 #include "store/Bookmarks.h"
 #include "store/BankUpgrade.h"
 #include "store/Clock.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QtTest>
 
@@ -158,6 +160,47 @@ private slots:
         QCOMPARE(dump(), before);
         QCOMPARE(shown->shown.size(), 0);
         w.close();
+    }
+
+    // The wrong-question book lists exactly the questions with mastery below zero under the chapter.
+    void theWrongQuestionBookOfAChapter() {
+        QFile::remove(m_dir.filePath(QStringLiteral("bank.mdb")));
+        open(testsupport::buildBank(m_dir.path(), testsupport::baseContent() + testsupport::smallSyllabus()));
+        const auto set = [this](const char* id, int e4, const char* e2) {
+            m_dm->ADOCn1.execute(QStringLiteral("update tab_answ set E3=1, E4=?, E2=? where A1=?"),
+                                 {e4, QString::fromLatin1(e2), QString::fromLatin1(id)});
+        };
+        set("Q0001", -3, "A");  // 050101, single choice, key B
+        set("Q0002", 0, "ACE"); // right
+        set("Q0003", -1, "C");  // 050102
+        set("Q0004", -2, "A");  // subject 3
+        const auto ids = [this](const QString& code, wrongbook::Kind kind) {
+            QStringList out;
+            for (const wrongbook::Entry& e : wrongbook::ReadEntries(*m_dm, code, kind))
+                out << e.id;
+            return out;
+        };
+        QCOMPARE(ids(QStringLiteral("05"), wrongbook::Kind::Wrong), QStringList({"Q0001", "Q0003"}));
+        QCOMPARE(ids(QStringLiteral("050101"), wrongbook::Kind::Wrong), QStringList({"Q0001"}));
+        QCOMPARE(ids(QStringLiteral("3"), wrongbook::Kind::Wrong), QStringList({"Q0004"}));
+        QCOMPARE(ids(QStringLiteral("05"), wrongbook::Kind::Bookmarked), QStringList());
+        store::SetBookmarked(m_dm->ADOCn1, QStringLiteral("Q0002"), true);
+        QCOMPARE(ids(QStringLiteral("05"), wrongbook::Kind::Bookmarked), QStringList({"Q0002"}));
+
+        QTextDocument doc;
+        QCOMPARE(wrongbook::BuildDocument(*m_dm, QStringLiteral("05"), QStringLiteral("第一部分"),
+                                          wrongbook::Kind::Wrong, &doc),
+                 2);
+        const QString text = doc.toPlainText();
+        QVERIFY(text.startsWith(QStringLiteral("错题本 — 第一部分")));
+        QVERIFY(text.contains(QStringLiteral("第1题\n")));
+        QVERIFY(text.contains(QStringLiteral("你的答案：A\n正确答案：B")));
+        QVERIFY(text.contains(QStringLiteral("你的答案：C")));
+        QVERIFY(!text.contains(QStringLiteral("第3题")));
+        QCOMPARE(wrongbook::BuildDocument(*m_dm, QStringLiteral("05"), QStringLiteral("第一部分"),
+                                          wrongbook::Kind::Bookmarked, &doc),
+                 1);
+        QVERIFY(doc.toPlainText().contains(QStringLiteral("你的答案：ACE")));
     }
 
     void bookmarksOutliveAnUpgradeAndARepair() {
