@@ -4,6 +4,7 @@
 #include "app/Uabout.h"
 #include "app/Uconfig.h"
 #include "app/start.h"
+#include "archive/Ucheck.h"
 #include "exam/ExamResume.h"
 #include "platform/MenuPlayer.h"
 #include "platform/SingleInstance.h"
@@ -51,6 +52,8 @@ void RegisterWindows(TFrmStart& start) {
                           [&start] { OpenWindow([&start] { return new TFrmRz(&start); }); });
     start.SetWindowOpener(QStringLiteral("tj"),
                           [&start] { OpenWindow([&start] { return new Tfrmchart(&start); }); });
+    start.SetWindowOpener(QStringLiteral("cj"),
+                          [&start] { OpenWindow([&start] { return new TFrmCheck(&start); }); });
     start.SetWindowOpener(QStringLiteral("szjh"),
                           [&start] { OpenWindow([&start] { return new TFrmplan(&start); }); });
     start.SetWindowOpener(QStringLiteral("sj"),

@@ -3,6 +3,7 @@
 #include "app/Uconfig.h"
 #include "exam/ExamMarking.h"
 #include "exam/ExamResume.h"
+#include "exam/PaperExport.h"
 #include "exam/PaperRandom.h"
 #include "exam/PauseCover.h"
 #include "platform/Desktop.h"
@@ -498,8 +499,10 @@ void TFrmExam::epEfTrBtn9Click() {
 }
 
 void TFrmExam::epEfTrBtn10Click() {
-    // Export to a document comes with the document writer.
-    RunChild([] { ShowNotYetAvailable(); });
+    if (m_mode != kOld)
+        return;
+    // The review's paper as it is now (voided questions included), under the kind last taken.
+    RunChild([this] { ExportPaper(this, m_table, m_title, PaperKind); });
 }
 
 void TFrmExam::epEfTrBtn11Click() {

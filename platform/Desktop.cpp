@@ -1,6 +1,8 @@
 #include "platform/Desktop.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QWidget>
 
 void ShowDesktop() {
@@ -14,4 +16,28 @@ void ShowDesktop() {
         if (w->isVisible() && !w->isMinimized())
             w->showMinimized();
     }
+}
+
+DocumentOpener::~DocumentOpener() = default;
+
+namespace {
+
+class DesktopDocumentOpener : public DocumentOpener {
+public:
+    bool openDocument(const QString& path) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+};
+
+DesktopDocumentOpener g_desktopOpener;
+DocumentOpener* g_opener = &g_desktopOpener;
+
+} // namespace
+
+DocumentOpener& documentOpener() {
+    return *g_opener;
+}
+
+void setDocumentOpener(DocumentOpener* opener) {
+    g_opener = opener ? opener : &g_desktopOpener;
 }

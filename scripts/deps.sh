@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12 (run as root or with sudo).
 set -euo pipefail
-pkgs=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev libsqlcipher-dev
+pkgs=(build-essential cmake pkg-config libzip-dev qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev libsqlcipher-dev
       fonts-noto-cjk clang libclang-rt-14-dev xvfb libfluidsynth-dev timgm6mb-soundfont
       fcitx5-frontend-qt6 # Chinese input (fcitx 5) in the program's text fields
       desktop-file-utils appstream) # checks of the desktop entry and the AppStream metainfo
