@@ -1,5 +1,6 @@
 // The paper archive: its list and figures over marked and unmarked papers of every kind, deleting
 // (also a row whose table is gone), and reviewing a paper, including one that cannot be opened.
+#include "app/Uconfig.h"
 #include "archive/PaperArchive.h"
 #include "archive/Ucheck.h"
 #include "exam/PaperGeneration.h"
@@ -251,6 +252,24 @@ private slots:
             QCOMPARE(w.Grid()->rowCount(), 2);
         }
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void settingsOpenInMusicModeAndTheArchiveStays() {
+        ScopedMessages shown;
+        archiveRow(1, 70);
+        TFrmCheck w;
+        w.show();
+        ConfigMode = 1;
+        bool opened = false;
+        whenModal<TFrmConfig>([&](TFrmConfig* config) {
+            opened = ConfigMode == 0;
+            config->reject();
+        });
+        QTest::mouseClick(button(&w, "Settings"), Qt::LeftButton);
+        QVERIFY(opened);
+        QVERIFY(shown->shown.isEmpty());
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.Grid()->rowCount(), 1);
     }
 
     void fitsBothScreens() {
