@@ -42,10 +42,12 @@ class Typist {
 public:
     explicit Typist(QTextDocument* doc) : m_cursor(doc) {}
 
-    void text(const QString& text, bool bold = false) {
+    void text(const QString& text, bool bold = false, double pointSize = 0) {
         QTextCharFormat f;
         if (bold)
             f.setFontWeight(QFont::Bold);
+        if (pointSize > 0)
+            f.setFontPointSize(pointSize);
         m_cursor.insertText(text, f);
     }
     void paragraph() { m_cursor.insertBlock(QTextBlockFormat(), QTextCharFormat()); }
@@ -134,10 +136,15 @@ void BuildPaperDocument(TDM1& dm, const QString& table, const QString& title, in
     const QList<PaperRow> rows = readRows(dm, table);
 
     doc->clear();
+    QFont font = doc->defaultFont();
+    if (const QString family = ChineseFontFamily(); !family.isEmpty())
+        font.setFamilies({family});
+    font.setPointSizeF(10.5);
+    doc->setDefaultFont(font);
     Typist t(doc);
     t.cursor().beginEditBlock();
     t.headingLevel(1);
-    t.text(title, true);
+    t.text(title, true, 16);
     for (int i = 0; i < 3; ++i)
         t.paragraph();
 
@@ -149,7 +156,7 @@ void BuildPaperDocument(TDM1& dm, const QString& table, const QString& title, in
             const auto it = types.constFind(row.type);
             const TypeRow type = it != types.constEnd() ? *it : TypeRow{QStringLiteral("未知题型"), 0, 0};
             t.headingLevel(2);
-            t.text(SectionHeading(++section, type.name, type.count, type.score), true);
+            t.text(SectionHeading(++section, type.name, type.count, type.score), true, 13);
             t.paragraph();
         }
         if (row.id.contains(u'-')) {
@@ -163,7 +170,7 @@ void BuildPaperDocument(TDM1& dm, const QString& table, const QString& title, in
 
     t.pageBreak();
     t.headingLevel(2);
-    t.text(QStringLiteral("答案："), true);
+    t.text(QStringLiteral("答案："), true, 13);
     for (int i = 0; i < 3; ++i)
         t.paragraph();
 
@@ -204,6 +211,14 @@ void BuildPaperDocument(TDM1& dm, const QString& table, const QString& title, in
     t.cursor().endEditBlock();
 }
 
+docx::Options PaperDocumentOptions(const QString& title) {
+    docx::Options options;
+    if (const QString family = ChineseFontFamily(); !family.isEmpty())
+        options.eastAsiaFont = family;
+    options.title = title;
+    return options;
+}
+
 namespace {
 
 const char* const DocxFilter = "Word 文档 (*.docx)";
@@ -215,7 +230,7 @@ QString ProposedFileName(const QString& title) {
         if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 0x20)
             c = u'_';
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
+    if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
     return QDir(folder).filePath(name + QStringLiteral(".docx"));
 }
@@ -235,24 +250,23 @@ QString ExportPaper(QWidget* parent, const QString& table, const QString& title,
     QString path = fileDialogs().saveFile(parent, request);
     if (path.isEmpty())
         return QString();
+    // The file type chosen in the dialog decides; the name follows it (the proposal ends in .docx).
     const docx::DocumentFormat format = docx::formatForFile(path, request.selectedFilter);
-    if (QFileInfo(path).suffix().isEmpty())
-        path = docx::withExtension(path, format);
+    if (const QString adjusted = docx::withExtension(path, format); adjusted != path) {
+        path = adjusted;
+        // The dialog asked about the name it returned, not about this one.
+        if (QFileInfo::exists(path) &&
+            messages().box(QStringLiteral("提示"),
+                           QDir::toNativeSeparators(path) + QStringLiteral(" 已存在，要替换吗？"),
+                           MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
+            return QString();
+    }
     try {
         BusyCursor busy;
         ShowProgress(QStringLiteral("正在导出试卷，请等待..."));
         QTextDocument doc;
-        QFont font = doc.defaultFont();
-        if (const QString family = ChineseFontFamily(); !family.isEmpty())
-            font.setFamilies({family});
-        font.setPointSizeF(10.5);
-        doc.setDefaultFont(font);
         BuildPaperDocument(*DM1, table, title, kind, &doc);
-        docx::Options options;
-        if (const QString family = ChineseFontFamily(); !family.isEmpty())
-            options.eastAsiaFont = family;
-        options.title = title;
-        docx::saveDocument(doc, path, format, options);
+        docx::saveDocument(doc, path, format, PaperDocumentOptions(title));
         HideProgress();
     } catch (const std::exception&) {
         ExportFailed();

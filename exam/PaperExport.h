@@ -1,5 +1,7 @@
 #pragma once
 
+#include "export/DocxWriter.h"
+
 #include <QString>
 
 class QTextDocument;
@@ -18,6 +20,9 @@ QString SectionHeading(int section, const QString& typeName, qint64 count, doubl
 // key of a choice, "正确"/"错误" of a judgement), its explanation and its exam points with their texts.
 // Headings and types come from the composition table of kind. Throws store::DbError.
 void BuildPaperDocument(TDM1& dm, const QString& table, const QString& title, int kind, QTextDocument* doc);
+
+// The document's East Asian face (the Simplified Chinese face installed here) and title.
+docx::Options PaperDocumentOptions(const QString& title);
 
 // "生成文档": asks where to save the paper (a Word document, or a PDF), writes it and opens it in the
 // desktop's viewer. Every failure shows "导出试题发生错误，请退出后重试！" and leaves no half-written

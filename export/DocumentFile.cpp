@@ -64,9 +64,14 @@ DocumentFormat formatForFile(const QString& path, const QString& selectedFilter)
 }
 
 QString withExtension(const QString& path, DocumentFormat format) {
-    const QString extension =
-        format == DocumentFormat::Pdf ? QStringLiteral(".pdf") : QStringLiteral(".docx");
-    return path.endsWith(extension, Qt::CaseInsensitive) ? path : path + extension;
+    const QString wanted = format == DocumentFormat::Pdf ? QStringLiteral("pdf") : QStringLiteral("docx");
+    const QString other = format == DocumentFormat::Pdf ? QStringLiteral("docx") : QStringLiteral("pdf");
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(wanted, Qt::CaseInsensitive) == 0)
+        return path;
+    if (suffix.compare(other, Qt::CaseInsensitive) == 0)
+        return path.chopped(suffix.size()) + wanted;
+    return path + u'.' + wanted;
 }
 
 void saveDocument(const QTextDocument& doc, const QString& path, DocumentFormat format,
@@ -82,12 +87,12 @@ void saveDocument(const QTextDocument& doc, const QString& path, DocumentFormat 
         if (g_failAfter >= 0) {
             LimitedDevice limited(&file, g_failAfter);
             if (format == DocumentFormat::Pdf)
-                writePdf(doc, &limited, options.title);
+                writePdf(doc, &limited, options.title, options.eastAsiaFont);
             else
                 writeDocx(doc, &limited, options);
             failed = limited.failed();
         } else if (format == DocumentFormat::Pdf) {
-            writePdf(doc, &file, options.title);
+            writePdf(doc, &file, options.title, options.eastAsiaFont);
         } else {
             writeDocx(doc, &file, options);
         }

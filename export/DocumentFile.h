@@ -13,8 +13,8 @@ enum class DocumentFormat { Docx, Pdf };
 // The format a chosen file asks for: the filter picked in the dialog, else the file's extension; .docx
 // unless PDF is asked for.
 DocumentFormat formatForFile(const QString& path, const QString& selectedFilter = QString());
-// The same name with the extension of format (a name without one gets it; another one is kept and the
-// right one added).
+// The name with the extension of format: the other format's extension is replaced, a name without either
+// gets it added.
 QString withExtension(const QString& path, DocumentFormat format);
 
 // Writes doc to path in format. The bytes go to a temporary file beside path, which takes the name only

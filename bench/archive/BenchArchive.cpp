@@ -4,7 +4,8 @@
 //     bank, written and zipped, the file on disk (not counting the viewer); and the same to PDF;
 //   - opening the archive window over 1,000 papers: the list, the figures and the tip line on screen.
 //
-//   bench_archive [questions=20000] [rounds=15]
+//   bench_archive [questions=20000] [rounds=15] [folder]
+// With a folder, the last .docx and PDF written are copied there to be looked at.
 #include "archive/Ucheck.h"
 #include "exam/PaperExport.h"
 #include "exam/PaperGeneration.h"
@@ -21,7 +22,9 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -193,7 +196,7 @@ int main(int argc, char** argv) {
             t.start();
             QTextDocument doc;
             BuildPaperDocument(dm, table, QStringLiteral("试卷"), 2, &doc);
-            docx::saveDocument(doc, path, format, {});
+            docx::saveDocument(doc, path, format, PaperDocumentOptions(QStringLiteral("试卷")));
             (format == docx::DocumentFormat::Pdf ? pdf : docx).push_back(double(t.nsecsElapsed()) / 1e6);
             (format == docx::DocumentFormat::Pdf ? pdfBytes : docxBytes) = QFileInfo(path).size();
         }
@@ -201,6 +204,13 @@ int main(int argc, char** argv) {
         t.start();
         rawReads();
         rawMs.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    if (argc > 3) {
+        for (const char* name : {"paper.docx", "paper.pdf"}) {
+            const QString target = QDir(QString::fromLocal8Bit(argv[3])).filePath(QLatin1String(name));
+            QFile::remove(target);
+            QFile::copy(dir.filePath(QLatin1String(name)), target);
+        }
     }
     report("export a 100-question paper to .docx", median(docx), median(rawMs), 1000);
     report("export the same paper to PDF", median(pdf), median(rawMs), 1000);

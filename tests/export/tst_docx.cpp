@@ -10,7 +10,9 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFontDatabase>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -212,10 +214,19 @@ private slots:
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        docx::writePdf(doc, &buffer, QStringLiteral("试卷"));
+        docx::writePdf(doc, &buffer, QStringLiteral("试卷"), QStringLiteral("Noto Sans CJK SC"));
         QVERIFY(bytes.startsWith("%PDF-"));
         // Two pages (the break), each A4: 595 x 842 points.
         QCOMPARE(bytes.count("/MediaBox [0 0 595.000000 842.000000]"), 2);
+        QRegularExpression baseFont(QStringLiteral("/BaseFont /([A-Za-z0-9+-]+)"));
+        QStringList faces;
+        for (auto m = baseFont.globalMatch(QString::fromLatin1(bytes)); m.hasNext();)
+            faces << m.next().captured(1);
+        // Chinese text in the Simplified Chinese face, also where a run names a face that is not installed.
+        if (!QFontDatabase::families().contains(QStringLiteral("Noto Sans CJK SC")))
+            QSKIP("Noto Sans CJK SC is not installed");
+        QVERIFY2(faces.filter(QStringLiteral("CJKsc")).size() > 0, qPrintable(faces.join(u' ')));
+        QVERIFY2(faces.filter(QStringLiteral("CJKjp")).isEmpty(), qPrintable(faces.join(u' ')));
     }
 
     void formatFromFilterOrName() {
@@ -226,6 +237,10 @@ private slots:
         QCOMPARE(docx::formatForFile(QStringLiteral("a.PDF"), QString()), DocumentFormat::Pdf);
         QCOMPARE(docx::formatForFile(QStringLiteral("a"), QString()), DocumentFormat::Docx);
         QCOMPARE(docx::withExtension(QStringLiteral("a"), DocumentFormat::Pdf), QStringLiteral("a.pdf"));
+        QCOMPARE(docx::withExtension(QStringLiteral("试卷[1].docx"), DocumentFormat::Pdf),
+                 QStringLiteral("试卷[1].pdf"));
+        QCOMPARE(docx::withExtension(QStringLiteral("a.b"), DocumentFormat::Docx),
+                 QStringLiteral("a.b.docx"));
         QCOMPARE(docx::withExtension(QStringLiteral("a.DOCX"), DocumentFormat::Docx),
                  QStringLiteral("a.DOCX"));
     }

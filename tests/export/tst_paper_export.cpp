@@ -277,13 +277,21 @@ private slots:
         QCOMPARE(w.Mode(), QStringLiteral("old"));
         QCOMPARE(w.CurrentQuestion(), 1); // the window's own question did not move
 
-        // PDF chosen by its filter; the name gets its extension.
-        files->setNextFileName(m_dir.filePath(QStringLiteral("导出")), QStringLiteral("PDF 文档 (*.pdf)"));
+        // PDF chosen by its file type with the proposed name: the name follows the type.
+        files->setNextFileName(docxPath, QStringLiteral("PDF 文档 (*.pdf)"));
         QTest::mouseClick(exportButton, Qt::LeftButton);
         QCOMPARE(opener.opened.last(), m_dir.filePath(QStringLiteral("导出.pdf")));
         QFile pdf(m_dir.filePath(QStringLiteral("导出.pdf")));
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.readAll().startsWith("%PDF-"));
+        QVERIFY(shown->shown.isEmpty());
+        // Again: that PDF exists now and the dialog asked about another name, so the program asks.
+        shown->answerBox(MsgAnswer::Cancel);
+        files->setNextFileName(docxPath, QStringLiteral("PDF 文档 (*.pdf)"));
+        QTest::mouseClick(exportButton, Qt::LeftButton);
+        QCOMPARE(shown->shown.size(), 1);
+        QVERIFY(shown->shown[0].text.endsWith(QStringLiteral("导出.pdf 已存在，要替换吗？")));
+        shown->clear();
 
         // Cancelled: nothing written, nothing opened.
         QTest::mouseClick(exportButton, Qt::LeftButton);
