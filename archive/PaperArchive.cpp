@@ -1,5 +1,6 @@
 #include "archive/PaperArchive.h"
 
+#include "exam/ExamResume.h"
 #include "store/dm.h"
 
 #include <cmath>
@@ -59,6 +60,8 @@ QString TipLine(const QString& leastMark) {
 }
 
 void DeleteArchivedPaper(TDM1& dm, const QString& table) {
+    // A paper cut short and deleted here is not offered again at the next start.
+    examresume::ClearClock(dm, table);
     dm.DeletePaper(table);
     dm.ADOCn1.execute(QStringLiteral("delete * from tab_cj where A1=:A1"), {table});
     // The shared archive cursor may still hold the row: it is read afresh when next opened.

@@ -3,6 +3,7 @@
 #include "app/Uconfig.h"
 #include "archive/PaperArchive.h"
 #include "archive/Ucheck.h"
+#include "exam/ExamResume.h"
 #include "exam/PaperGeneration.h"
 #include "exam/PaperRandom.h"
 #include "exam/Uexam.h"
@@ -180,11 +181,13 @@ private slots:
         QCOMPARE(w.FigureValue(0), 2);
         QVERIFY(w.Grid()->item(0, 0)->isSelected());
 
-        // The oldest paper: its table and its row, nothing of the other one.
+        // The oldest paper, cut short once: its table, its row and its stored clock, nothing of the other.
+        examresume::StoreClock(*m_dm, QStringLiteral("tab_exam1"), 2, 100);
         selectRow(w, 1);
         shown->answerBox(MsgAnswer::Ok);
         QTest::mouseClick(button(&w, "Delete"), Qt::LeftButton);
         QVERIFY(!m_dm->ADOCn1.hasTable(QStringLiteral("tab_exam1")));
+        QCOMPARE(scalar(QStringLiteral("select count(*) from tab_ksjs where A1='tab_exam1'")).toInt(), 0);
         QVERIFY(m_dm->ADOCn1.hasTable(QStringLiteral("tab_exam2")));
         QCOMPARE(column(w, 0), QStringList({"网络试卷[2]"}));
         QVERIFY(w.Grid()->item(0, 0)->isSelected());
