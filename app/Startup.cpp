@@ -94,6 +94,15 @@ bool SmallFontsActive() {
 }
 } // namespace
 
+void ApplyDesktopIdentity() {
+    const QString id = QStringLiteral("net.velquar.Velquar");
+    QGuiApplication::setDesktopFileName(id);
+    QIcon own;
+    for (const int size : {16, 32, 48, 256})
+        own.addFile(QStringLiteral(":/icons/velquar-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(QIcon::fromTheme(id, own));
+}
+
 bool FontsFitTheWindows(qreal logicalDpi) {
     return qRound(logicalDpi) <= 96;
 }
@@ -167,9 +176,7 @@ void FinishProgram() {
 int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velquar"));
-    // Ties the windows to the installed desktop entry and its icon (Wayland uses it as the app id).
-    QGuiApplication::setDesktopFileName(QStringLiteral("net.velquar.Velquar"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("net.velquar.Velquar")));
+    ApplyDesktopIdentity();
     ApplyChineseFont(app);
     ApplyTheme(app);
     addBeforeExitHook([] {

@@ -21,6 +21,10 @@ StartOptions StartOptionsFrom(const QStringList& arguments);
 // does not absorb) is refused at the start.
 bool FontsFitTheWindows(qreal logicalDpi);
 
+// Ties the windows to the desktop entry (Wayland's app id) and gives them the program's icon: the installed
+// theme's, else the bitmaps built into the program (a portable copy, the build folder).
+void ApplyDesktopIdentity();
+
 // The product title shown on the task bar.
 QString ProductTitle();
 

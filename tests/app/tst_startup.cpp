@@ -76,6 +76,16 @@ private slots:
         QVERIFY(!FontsFitTheWindows(144)); // Xft.dpi 144, factor rounded down to 1
     }
 
+    // Not installed (no theme icon here), the windows still carry the program's own icon.
+    void theWindowsCarryTheProgramsIcon() {
+        ApplyDesktopIdentity();
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("net.velquar.Velquar"));
+        const QIcon icon = QApplication::windowIcon();
+        QVERIFY(!icon.isNull());
+        QVERIFY(icon.availableSizes().contains(QSize(48, 48)));
+        QVERIFY(!icon.pixmap(32, 32).isNull());
+    }
+
     void screenModes() {
         QCOMPARE(ScreenModeFor(800, 600), QStringLiteral("800"));
         QCOMPARE(ScreenModeFor(800, 768), QStringLiteral("800"));
