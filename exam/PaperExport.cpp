@@ -2,7 +2,7 @@
 
 #include "exam/ExamMarking.h"
 #include "exam/PaperGeneration.h"
-#include "export/DocumentFile.h"
+#include "export/ExportFlow.h"
 #include "platform/Desktop.h"
 #include "practice/Marking.h"
 #include "richtext/RichText.h"
@@ -212,69 +212,11 @@ void BuildPaperDocument(TDM1& dm, const QString& table, const QString& title, in
 }
 
 docx::Options PaperDocumentOptions(const QString& title) {
-    docx::Options options;
-    if (const QString family = ChineseFontFamily(); !family.isEmpty())
-        options.eastAsiaFont = family;
-    options.title = title;
-    return options;
+    return DocumentOptions(title);
 }
-
-namespace {
-
-const char* const DocxFilter = "Word 文档 (*.docx)";
-const char* const PdfFilter = "PDF 文档 (*.pdf)";
-
-QString ProposedFileName(const QString& title) {
-    QString name = title;
-    for (QChar& c : name)
-        if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 0x20)
-            c = u'_';
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
-    return QDir(folder).filePath(name + QStringLiteral(".docx"));
-}
-
-void ExportFailed() {
-    HideProgress();
-    messages().box(QStringLiteral("警告"), QStringLiteral("导出试题发生错误，请退出后重试！"),
-                   MsgIcon::Warning, MsgButtons::Ok);
-}
-
-} // namespace
 
 QString ExportPaper(QWidget* parent, const QString& table, const QString& title, int kind) {
-    FileRequest request{QStringLiteral("生成文档"), ProposedFileName(title),
-                        QString::fromUtf8(DocxFilter) + QStringLiteral(";;") + QString::fromUtf8(PdfFilter),
-                        QString::fromUtf8(DocxFilter)};
-    QString path = fileDialogs().saveFile(parent, request);
-    if (path.isEmpty())
-        return QString();
-    // The file type chosen in the dialog decides; the name follows it (the proposal ends in .docx).
-    const docx::DocumentFormat format = docx::formatForFile(path, request.selectedFilter);
-    if (const QString adjusted = docx::withExtension(path, format); adjusted != path) {
-        path = adjusted;
-        // The dialog asked about the name it returned, not about this one.
-        if (QFileInfo::exists(path) &&
-            messages().box(QStringLiteral("提示"),
-                           QDir::toNativeSeparators(path) + QStringLiteral(" 已存在，要替换吗？"),
-                           MsgIcon::Question, MsgButtons::OkCancel) != MsgAnswer::Ok)
-            return QString();
-    }
-    try {
-        BusyCursor busy;
-        ShowProgress(QStringLiteral("正在导出试卷，请等待..."));
-        QTextDocument doc;
-        BuildPaperDocument(*DM1, table, title, kind, &doc);
-        docx::saveDocument(doc, path, format, PaperDocumentOptions(title));
-        HideProgress();
-    } catch (const std::exception&) {
-        ExportFailed();
-        return QString();
-    }
-    if (!documentOpener().openDocument(path))
-        messages().box(QStringLiteral("提示"),
-                       QStringLiteral("文档已保存到：") + QDir::toNativeSeparators(path),
-                       MsgIcon::Information, MsgButtons::Ok);
-    return path;
+    return ExportDocument(parent, title,
+                          {QStringLiteral("正在导出试卷，请等待..."), QStringLiteral("导出试题发生错误，请退出后重试！")},
+                          [&](QTextDocument* doc) { BuildPaperDocument(*DM1, table, title, kind, doc); });
 }

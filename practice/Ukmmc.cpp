@@ -2,7 +2,9 @@
 
 #include "app/Uconfig.h"
 #include "authoring/UInPut.h"
+#include "export/ExportFlow.h"
 #include "practice/Ulxxt.h"
+#include "practice/WrongBook.h"
 #include "store/Bookmarks.h"
 #include "store/JetSql.h"
 #include "store/dm.h"
@@ -16,6 +18,7 @@
 #include <QHeaderView>
 #include <QLCDNumber>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
@@ -87,6 +90,7 @@ TFrmkmmc::TFrmkmmc(QWidget* parent) : QDialog(parent) {
                    {"错题重做", "PracticeWrong", WrongQuestions},
                    {"习题重温", "PracticeReview", Review},
                    {"收藏题", "PracticeBookmarked", Bookmarked},
+                   {"错题本", "WrongBook", 0},
                    {"试题录入", "Entry", 0},
                    {"设置", "Settings", 0},
                    {"关闭", "Close", 0}};
@@ -100,6 +104,16 @@ TFrmkmmc::TFrmkmmc(QWidget* parent) : QDialog(parent) {
             connect(button, &QPushButton::clicked, this, [this, tag = b.tag] { StartPractice(Mode(tag)); });
         else if (qstrcmp(b.name, "Entry") == 0)
             connect(button, &QPushButton::clicked, this, [this] { OpenEntry(); });
+        else if (qstrcmp(b.name, "WrongBook") == 0) {
+            button->setToolTip(QStringLiteral("把本章节的错题或收藏的题目连同答案和解析导出为 Word 或 PDF 文档"));
+            auto* menu = new QMenu(button);
+            menu->setObjectName(QStringLiteral("WrongBookMenu"));
+            connect(menu->addAction(QStringLiteral("导出本章节错题")), &QAction::triggered, this,
+                    [this] { ExportWrongBook(false); });
+            connect(menu->addAction(QStringLiteral("导出本章节收藏题")), &QAction::triggered, this,
+                    [this] { ExportWrongBook(true); });
+            button->setMenu(menu);
+        }
         else if (qstrcmp(b.name, "Close") != 0)
             connect(button, &QPushButton::clicked, this, [this] { OpenConfig(this, 0); });
     }
@@ -290,6 +304,28 @@ void TFrmkmmc::StartPractice(Mode mode) {
     // Destroyed only now that its modal loop has returned.
     practice.reset();
     Refresh();
+}
+
+QString TFrmkmmc::ExportWrongBook(bool bookmarked) {
+    store::DataSet& kmmc = DM1->Cn1Table_kmmc;
+    if (!kmmc.active() || kmmc.recNo() == 0)
+        return QString();
+    const QString code = kmmc.asString(QStringLiteral("C1"));
+    const QString name = kmmc.asString(QStringLiteral("C2")).trimmed();
+    const wrongbook::Kind kind = bookmarked ? wrongbook::Kind::Bookmarked : wrongbook::Kind::Wrong;
+    int count = 0;
+    if (!Guarded(QStringLiteral("无法读取本章节的题目！"),
+                 [&] { count = int(wrongbook::ReadEntries(*DM1, code, kind).size()); }))
+        return QString();
+    if (count == 0) {
+        ShowPrompt(QStringLiteral("提示"),
+                   bookmarked ? QStringLiteral("本章节下没有收藏的题目！") : QStringLiteral("本章节下没有错题！"), 1, 1,
+                   QStringLiteral("NO"));
+        return QString();
+    }
+    return ExportDocument(this, wrongbook::Title(kind, name),
+                          {QStringLiteral("正在导出错题本，请等待..."), QStringLiteral("导出错题本发生错误，请退出后重试！")},
+                          [&](QTextDocument* doc) { wrongbook::BuildDocument(*DM1, code, name, kind, doc); });
 }
 
 void TFrmkmmc::OpenEntry() {

@@ -27,6 +27,9 @@ public:
     void StartPractice(Mode mode);
     // Opens question entry for the chapter of the current row, then shows its new question count.
     void OpenEntry();
+    // "错题本": writes the wrong questions (bookmarked: the starred ones) of the chapter of the current row to
+    // a document and opens it; the file written, empty when none was.
+    QString ExportWrongBook(bool bookmarked);
 
     QTableWidget* Grid() const { return m_grid; }
     // Selects the grid row of a chapter code; false when it is not listed.

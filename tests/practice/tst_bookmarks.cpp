@@ -16,9 +16,12 @@
 #include "tools/BankRecount.h"
 #include "tools/BankSource.h"
 #include "tools/UpgradeBase.h"
+#include "platform/Desktop.h"
 #include "ui/AppState.h"
+#include "ui/FileDialogs.h"
 #include "ui/Services.h"
 
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -201,6 +204,45 @@ private slots:
                                           wrongbook::Kind::Bookmarked, &doc),
                  1);
         QVERIFY(doc.toPlainText().contains(QStringLiteral("你的答案：ACE")));
+    }
+
+    // From the navigator: 错题本 writes the chapter's wrong questions to the file chosen and opens it.
+    void theWrongQuestionBookFromTheNavigator() {
+        QFile::remove(m_dir.filePath(QStringLiteral("bank.mdb")));
+        open(testsupport::buildBank(m_dir.path(), testsupport::baseContent() + testsupport::smallSyllabus()));
+        m_dm->ADOCn1.execute(QStringLiteral("update tab_answ set E3=1, E4=-3, E2='A' where A1='Q0001'"));
+        struct Opener : DocumentOpener {
+            QStringList opened;
+            bool openDocument(const QString& path) override {
+                opened << path;
+                return true;
+            }
+        } opener;
+        setDocumentOpener(&opener);
+        ScopedFileDialogs dialogs;
+        ScopedMessages shown;
+        SubjectNumber = 1;
+        TFrmkmmc nav;
+        nav.show();
+        QVERIFY(nav.SelectChapter(QStringLiteral("050101")));
+        const QString file = m_dir.filePath(QStringLiteral("错题.docx"));
+        dialogs->setNextFileName(file);
+        auto* menu = nav.findChild<QMenu*>(QStringLiteral("WrongBookMenu"));
+        QVERIFY(menu);
+        menu->actions().value(0)->trigger();
+        QCOMPARE(opener.opened, QStringList({file}));
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.read(2) == "PK");
+        QCOMPARE(shown->shown.size(), 0);
+        // A chapter without wrong questions asks for no file.
+        QVERIFY(nav.SelectChapter(QStringLiteral("050102")));
+        QCOMPARE(nav.ExportWrongBook(false), QString());
+        QCOMPARE(shown->shown.value(0).text, QStringLiteral("本章节下没有错题！"));
+        QCOMPARE(nav.ExportWrongBook(true), QString());
+        QCOMPARE(shown->shown.value(1).text, QStringLiteral("本章节下没有收藏的题目！"));
+        QCOMPARE(opener.opened.size(), 1);
+        setDocumentOpener(nullptr);
     }
 
     void bookmarksOutliveAnUpgradeAndARepair() {
