@@ -9,6 +9,7 @@
 #include "authoring/UInPut.h"
 #include "authoring/UselectFg.h"
 #include "authoring/Utedit.h"
+#include "exam/PaperExport.h"
 #include "exam/PaperGeneration.h"
 #include "exam/PaperRandom.h"
 #include "platform/MenuPlayer.h"
@@ -32,6 +33,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTextDocument>
 #include <QtTest>
 
 using testsupport::whenModal;
@@ -267,6 +269,12 @@ private slots:
         QVERIFY(paper.rows >= 1);
         QCOMPARE(scalar(QStringLiteral("select A2 from tab_exam1 where A1=:a"), {id}).toString(),
                  QStringLiteral("B"));
+        // And exported with the paper: its stem, and its answer as a judgement reads.
+        QTextDocument doc;
+        BuildPaperDocument(*DM1, QStringLiteral("tab_exam1"), QStringLiteral("判断题自测"), 4, &doc);
+        const QString text = doc.toPlainText();
+        QVERIFY(text.contains(QStringLiteral("学员的判断题")));
+        QVERIFY(text.contains(QStringLiteral("试题答案：错误")));
         PaperKind = 1;
     }
 };
