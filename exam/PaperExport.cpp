@@ -136,11 +136,7 @@ void BuildPaperDocument(TDM1& dm, const QString& table, const QString& title, in
     const QList<PaperRow> rows = readRows(dm, table);
 
     doc->clear();
-    QFont font = doc->defaultFont();
-    if (const QString family = ChineseFontFamily(); !family.isEmpty())
-        font.setFamilies({family});
-    font.setPointSizeF(10.5);
-    doc->setDefaultFont(font);
+    UseChineseDocumentFont(doc);
     Typist t(doc);
     t.cursor().beginEditBlock();
     t.headingLevel(1);

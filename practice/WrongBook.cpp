@@ -64,11 +64,7 @@ QString Title(Kind kind, const QString& chapterName) {
 int BuildDocument(TDM1& dm, const QString& code, const QString& chapterName, Kind kind, QTextDocument* doc) {
     const QList<Entry> entries = ReadEntries(dm, code, kind);
     doc->clear();
-    QFont font = doc->defaultFont();
-    if (const QString family = ChineseFontFamily(); !family.isEmpty())
-        font.setFamilies({family});
-    font.setPointSizeF(10.5);
-    doc->setDefaultFont(font);
+    UseChineseDocumentFont(doc);
     QTextCursor c(doc);
     c.beginEditBlock();
     QTextBlockFormat centred;

@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QScreen>
+#include <QTextDocument>
 #include <QWindow>
 
 int AnswerPageForType(int typeId) {
@@ -131,6 +132,14 @@ QString ChineseFontFamily() {
             return family;
     }
     return {};
+}
+
+void UseChineseDocumentFont(QTextDocument* doc) {
+    QFont font = doc->defaultFont();
+    if (const QString family = ChineseFontFamily(); !family.isEmpty())
+        font.setFamilies({family});
+    font.setPointSizeF(10.5);
+    doc->setDefaultFont(font);
 }
 
 void ApplyChineseFont(QApplication& app) {

@@ -10,6 +10,7 @@
 #include <utility>
 
 class QApplication;
+class QTextDocument;
 
 // Answer page of the practice and exam windows for a question type: 61 single choice (page 0),
 // 65 multiple choice (page 1), 66 choice of several options (page 5); 99 for every other type.
@@ -116,5 +117,7 @@ void ShowNotYetAvailable();
 QStringList ChineseFontFamilies();
 // The installed face ApplyChineseFont chooses, empty when none of them is installed.
 QString ChineseFontFamily();
+// A document written for a word processor or a PDF: its text in that face at 10.5 points (五号).
+void UseChineseDocumentFont(QTextDocument* doc);
 // Without this, Chinese text falls back to a Japanese face under a C or English locale.
 void ApplyChineseFont(QApplication& app);

@@ -2,8 +2,10 @@
 
 #include "export/ZipPackage.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QHash>
+#include <QImage>
 #include <QXmlStreamReader>
 
 namespace docxtest {
@@ -136,6 +138,16 @@ Package readFile(const QString& path) {
         return p;
     }
     return readPackage(f.readAll());
+}
+
+QByteArray png(int width, int height, const QColor& color) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 QStringList texts(const Package& p) {

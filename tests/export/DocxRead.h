@@ -3,6 +3,7 @@
 // Reads a written .docx back for its structure: the paragraphs of word/document.xml with their text,
 // style, page breaks and pictures, and the tables.
 #include <QByteArray>
+#include <QColor>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -45,6 +46,9 @@ struct Package {
 // lacks a part or a part is not well-formed XML.
 Package readPackage(const QByteArray& bytes);
 Package readFile(const QString& path);
+
+// A picture of one colour as PNG bytes.
+QByteArray png(int width, int height, const QColor& color);
 
 // The texts of the paragraphs.
 QStringList texts(const Package& p);

@@ -22,16 +22,6 @@
 
 namespace {
 
-QByteArray png(int w, int h, QColor color) {
-    QImage image(w, h, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 // A device that takes limit bytes and then fails, as a full disk does.
 class FullDisk : public QIODevice {
 public:
@@ -92,7 +82,7 @@ class TestDocx : public QObject {
         table->cellAt(1, 2).firstCursorPosition().insertText(QStringLiteral("丁"));
         c.movePosition(QTextCursor::End);
         c.insertText(QStringLiteral("图："));
-        c.insertImage(richtext::addPicture(doc, png(40, 20, Qt::blue)));
+        c.insertImage(richtext::addPicture(doc, docxtest::png(40, 20, Qt::blue)));
         // A picture the document has only as an image, and the same one twice.
         doc->addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("plain-image")),
                          QImage(3000, 10, QImage::Format_RGB32));

@@ -47,16 +47,10 @@ public:
 
 // A stem with a picture, as a learner pastes one: text, a PNG, more text.
 QByteArray stemWithPicture(const QString& text, const QColor& color) {
-    QImage image(60, 30, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
     QTextDocument doc;
     QTextCursor c(&doc);
     c.insertText(text);
-    c.insertImage(richtext::addPicture(&doc, bytes));
+    c.insertImage(richtext::addPicture(&doc, docxtest::png(60, 30, color)));
     c.insertText(QStringLiteral("（见图）"));
     return richtext::writeRtf(doc);
 }
