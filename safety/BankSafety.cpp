@@ -161,14 +161,4 @@ QString RestoreBackup(const QString& bankPath, const QString& backupPath, const 
     return kept;
 }
 
-bool BankOpensAndPassesQuickCheck(const QString& bankPath) {
-    try {
-        store::Database db;
-        db.open(bankPath, store::BankKey(), store::Database::OpenMode::Existing, {QStringLiteral("tab_answ")});
-        return db.scalar(QStringLiteral("PRAGMA quick_check")).toString() == u"ok";
-    } catch (const store::DbError&) {
-        return false;
-    }
-}
-
 } // namespace safety

@@ -47,8 +47,4 @@ QList<BackupEntry> ListBackups(const QString& bankPath);
 // std::runtime_error and leaves the bank where it was when the copy cannot be put in place.
 QString RestoreBackup(const QString& bankPath, const QString& backupPath, const QDateTime& now);
 
-// The engine's quick check of a bank file, opened with the bank key: false when it does not open or the
-// check finds damage.
-bool BankOpensAndPassesQuickCheck(const QString& bankPath);
-
 } // namespace safety
