@@ -381,18 +381,7 @@ void TfrmLawsFaGui::showPointState(int row) {
 }
 
 void TfrmLawsFaGui::PractiseBookmarked() {
-    store::DataSet& d = DM1->m_queryDetail;
-    if (!m_detail || !d.active())
-        return;
-    const int row = m_detail->m_LBmenu->currentRow();
-    if (row < 0 || row >= d.recordCount())
-        return;
-    d.setRecNo(row + 1);
-    const QString ftid = d.asString(QStringLiteral("ftid"));
-    if (ftid.trimmed().isEmpty())
-        return;
-    PractiseExamPoint(this, ftid, d.asString(QStringLiteral("sn")).trimmed(), true);
-    showPointState(row);
+    PractiseSelected(true);
 }
 
 void TfrmLawsFaGui::ToggleKeyPoints() {
@@ -422,6 +411,10 @@ void TfrmLawsFaGui::ToggleKeyPoints() {
 }
 
 void TfrmLawsFaGui::Practise() {
+    PractiseSelected(false);
+}
+
+void TfrmLawsFaGui::PractiseSelected(bool bookmarkedOnly) {
     store::DataSet& d = DM1->m_queryDetail;
     if (!m_detail || !d.active())
         return;
@@ -440,7 +433,7 @@ void TfrmLawsFaGui::Practise() {
         messages().box(QStringLiteral("提示"), kNoPoints, MsgIcon::Information, MsgButtons::Ok);
         return;
     }
-    PractiseExamPoint(this, ftid, title);
+    PractiseExamPoint(this, ftid, title, bookmarkedOnly);
     showPointState(row);
 }
 

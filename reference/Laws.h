@@ -77,6 +77,8 @@ private:
     void fillPointList();
     void pointChosen(int row);
     void showPointState(int row);
+    // The practice of the point selected in the detail view (bookmarkedOnly: its starred questions).
+    void PractiseSelected(bool bookmarkedOnly);
 
     QVBoxLayout* m_body;
     TfrmLawDetail* m_detail = nullptr;
