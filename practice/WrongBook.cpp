@@ -3,6 +3,7 @@
 #include "practice/Marking.h"
 #include "richtext/RichText.h"
 #include "store/Bookmarks.h"
+#include "store/JetSql.h"
 #include "store/dm.h"
 #include "ui/Helpers.h"
 
@@ -49,8 +50,8 @@ QList<Entry> ReadEntries(TDM1& dm, const QString& code, Kind kind) {
     const QString condition = kind == Kind::Wrong ? QStringLiteral("(E4 < 0)") : store::BookmarkedCondition(db);
     const store::QueryResult rows =
         db.query(QStringLiteral("select A1, A13, A2, E2 from tab_answ where left(A10,") + QString::number(code.size()) +
-                     QStringLiteral(") = :code and ") + condition + QStringLiteral(" order by a13,a10,xx,a1"),
-                 {code});
+                 QStringLiteral(") = ") + store::quoted(code) + QStringLiteral(" and ") + condition +
+                 QStringLiteral(" order by a13,a10,xx,a1"));
     QList<Entry> out;
     for (const auto& r : rows.rows)
         out << Entry{r[0].toString(), r[1].toInt(), r[2].toString().trimmed(), r[3].toString().trimmed()};

@@ -2,6 +2,7 @@
 
 #include "store/Clock.h"
 #include "store/Database.h"
+#include "store/JetSql.h"
 
 namespace store {
 
@@ -30,10 +31,11 @@ void SetBookmarked(Database& db, const QString& questionId, bool on) {
 int CountBookmarked(Database& db, const QString& chapterCode) {
     if (!db.hasTable(kTable))
         return 0;
+    // The code written out, as the practice lists write it: the engine then reads only the chapter's rows.
     return db
         .scalar(QStringLiteral("select count(*) from tab_answ where left(A10,") + QString::number(chapterCode.size()) +
-                    QStringLiteral(") = :code and (f1<>1) and A1 in (select A1 from tab_sc)"),
-                {chapterCode})
+                QStringLiteral(") = ") + quoted(chapterCode) +
+                QStringLiteral(" and (f1<>1) and A1 in (select A1 from tab_sc)"))
         .toInt();
 }
 
