@@ -156,15 +156,11 @@ void TFrmBankCheck::RunCheck() {
     tools::CheckOptions options;
     options.learner = true;
     const tools::CheckReport report = tools::checkBank(db, options);
-    m_integrityFailed = report.has(QStringLiteral("integrity"), QString());
-    m_drift.clear();
-    if (!m_integrityFailed) {
-        try {
-            m_drift = tools::findCounterDrift(db);
-        } catch (const store::DbError&) {
-            m_integrityFailed = true;
-        }
-    }
+    // A bank whose counters cannot even be read back is treated as damaged too.
+    m_integrityFailed = report.has(QStringLiteral("integrity"), QString()) ||
+                        report.has(QStringLiteral("counter"), QStringLiteral("could not be read"));
+    // The counters were recounted by the check itself; a damaged file is restored, not repaired.
+    m_drift = m_integrityFailed ? QList<tools::CounterDrift>() : report.drift;
     int damagedTexts = 0, otherErrors = 0;
     for (const tools::CheckProblem& p : report.problems()) {
         if (p.severity != tools::CheckProblem::Severity::Error || p.topic == u"counter" || p.topic == u"integrity")

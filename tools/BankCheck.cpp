@@ -512,7 +512,8 @@ private:
     // catalogue rows of one and six characters only, and editing recounts only the points a question
     // keeps. Where the bank's history explains a difference, it is a warning.
     void counters() {
-        for (const CounterDrift& d : findCounterDrift(m_db)) {
+        m_rep.drift = findCounterDrift(m_db);
+        for (const CounterDrift& d : std::as_const(m_rep.drift)) {
             const QString text = driftText(d);
             // Questions per chapter and per exam point: upgrades and edits leave these behind on purpose.
             const bool explained =

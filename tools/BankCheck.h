@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/BankRecount.h"
+
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -53,6 +55,8 @@ public:
     // The figures of answer cues, repeats and room in the shares (lines of the "quality" section); its
     // findings are problems of the topics "quality" and "headroom".
     QStringList quality;
+    // Every stored counter that differs from its recount, as the counter step found it.
+    QList<CounterDrift> drift;
 
 private:
     QList<CheckProblem> m_problems;
