@@ -155,7 +155,7 @@ TFrmplan::TFrmplan(QWidget* parent) : QDialog(parent) {
     connect(m_kind, &QButtonGroup::idClicked, this, [this](int id) { ChoosePlan(id); });
     connect(m_date, &QDateEdit::dateChanged, this, [this] {
         UpdateCountdown();
-        UpdateReadiness();
+        ShowDailyTarget();
     });
 }
 
@@ -333,17 +333,25 @@ void TFrmplan::UpdateReadiness() {
         m_weak->addItem(QStringLiteral("做过题后，这里列出最需要加强的考点。"));
     m_weak->setCurrentRow(m_weakIds.isEmpty() ? -1 : 0);
     m_practise->setEnabled(!m_weakIds.isEmpty());
-    if (r.daysLeft < 0 && !exam.isValid())
-        m_target->setText(QStringLiteral("还有 %1 道题未掌握。设定考试日期后，这里给出每天的目标。").arg(r.notMastered));
-    else if (r.daysLeft < 0)
-        m_target->setText(QStringLiteral("考试日期已过。还有 %1 道题未掌握。").arg(r.notMastered));
-    else if (r.notMastered == 0)
+    m_notMastered = r.notMastered;
+    ShowDailyTarget();
+}
+
+void TFrmplan::ShowDailyTarget() {
+    // From the questions counted when the estimate was read: a change of the date reads nothing again.
+    const QDate exam = m_date->date() == kNoDate ? QDate() : m_date->date();
+    const int daysLeft = exam.isValid() ? int(store::clock().today().daysTo(exam)) : -1;
+    if (daysLeft < 0 && !exam.isValid())
+        m_target->setText(QStringLiteral("还有 %1 道题未掌握。设定考试日期后，这里给出每天的目标。").arg(m_notMastered));
+    else if (daysLeft < 0)
+        m_target->setText(QStringLiteral("考试日期已过。还有 %1 道题未掌握。").arg(m_notMastered));
+    else if (m_notMastered == 0)
         m_target->setText(QStringLiteral("全部题目都已掌握。"));
     else
         m_target->setText(QStringLiteral("还有 %1 道题未掌握，距考试 %2 天：每天约 %3 道题。")
-                              .arg(r.notMastered)
-                              .arg(r.daysLeft)
-                              .arg(r.dailyTarget));
+                              .arg(m_notMastered)
+                              .arg(daysLeft)
+                              .arg(records::DailyTarget(m_notMastered, daysLeft)));
 }
 
 void TFrmplan::PractiseWeakPoint() {

@@ -65,5 +65,7 @@ private:
     QLabel* m_target = nullptr;
     QStringList m_weakIds;
     QStringList m_weakTitles;
+    int m_notMastered = 0;
+    void ShowDailyTarget();
     bool m_shown = false;
 };
